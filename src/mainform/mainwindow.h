@@ -1,0 +1,205 @@
+#pragma once
+// The main window: three panels side by side, each with its drive tabs,
+// directory label, entry count, free space and space bar; the information
+// lines and the status-bar buttons below. Keys, mouse, tabs and buttons call
+// commands registered by id.
+
+#include "app/userinterface.h"
+#include "mainform/keymap.h"
+#include "mainform/panelmodel.h"
+#include "mainform/settings.h"
+#include "platform/volumes.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSocketNotifier;
+
+namespace zx {
+
+class UserInterface;
+class PanelView;
+class DriveTabRow;
+struct Listing;
+
+struct MainWindowOptions {
+    QString startdir;                      // panel 1's start directory
+    bool startMinimized = false;           // "-MIN"
+    bool portablemode = false;             // settings are never written
+    // The volumes; tests give a fixed list. Default: the machine's.
+    std::function<QList<platform::Volume>()> volumes;
+    // How long fillb waits for a listing before showing the panel as busy
+    // and finishing the listing when it arrives.
+    int syncListingMs = 60;
+    // Opens a file (Enter on a file); default: the desktop's application.
+    std::function<bool(const QString& path, const QString& workdir, QString* error)> openFile;
+};
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    MainWindow(Settings& settings, UserInterface& ui, MainWindowOptions options = {});
+    ~MainWindow() override;
+
+    // ---- panels -----------------------------------------------------------
+    PanelModel& model(int panel);
+    PanelView* getlistbox(int panel) const;
+    DriveTabRow* gettabcontrol(int panel) const;
+    int activepanel() const { return activepanel_; }
+    const Settings& settings() const { return settings_; }
+    Settings& settings() { return settings_; }
+    UserInterface& ui() { return ui_; }
+
+    // Lists dir into a panel; `after` runs once the entries are in place
+    // (at once for a quick listing, later for a slow one).
+    void fillb(int panel, const QString& dir, bool keepPosition, const QString& selectName = QString(),
+               std::function<void()> after = {});
+    void updatedrive(int panel);
+    void refresh();
+    void backadir(int panel, const QString& path);
+    void Openfile(int panel);
+    void setactive(int from, int to);
+    void goleft();
+    void goright();
+    bool nameisadirectory(const QString& path) const;
+    QString currentfile() const;
+    // Full path of an entry of a panel (its name on disk).
+    QString entryPath(int panel, int index) const;
+    bool listingPending(int panel) const;
+
+    // ---- drives -----------------------------------------------------------
+    const QList<platform::Volume>& volumes() const { return volumes_; }
+    QChar driveLetterOf(const QString& path) const;
+    QString driveRoot(QChar letter) const;
+    void inittabs();
+    void rereadtabs();
+    int driveexists(QChar letter);
+    void opendrive(QChar letter, const QString& path, int panel);
+    void TabControl1Change(int panel);
+    int nextfreePanel() const;
+
+    // ---- indicators -------------------------------------------------------
+    void drawhighlightbar(int panel);
+    void drawinfolabel(int panel);
+    void drawdirinfolabel(int panel);
+    void displaydirectory(int panel);
+    void displayfree(int panel);
+    void updatedrivespaceindicators();
+    void setindicatorsvisible();
+    QString infoLabelText() const;
+    QString fileAttrText() const;
+    QString fileTimeText() const;
+    QString dirInfoText() const;
+    QString entriesText(int panel) const;
+    QString freeText(int panel) const;
+    QString dirLabelText(int panel) const;
+    int spaceBarValue(int panel) const;
+
+    // ---- layouts ----------------------------------------------------------
+    int layout() const { return settings_.formSize; }
+    void drawwindow(int layout);
+    void growwindow();
+    void shrinkwindow();
+    void setdefaultcols();
+
+    // ---- commands ---------------------------------------------------------
+    void registerCommand(const QString& id, std::function<void()> fn);
+    bool hasCommand(const QString& id) const;
+    bool runCommand(const QString& id);
+    void focusactivepanel();
+    void amsg(const QString& text, MsgKind kind = MsgKind::Information);
+    bool okaytoclose();
+    // Editors and other windows with unsaved work register a check here:
+    // it returns false to stop the program from ending.
+    void addCloseCheck(std::function<bool()> check);
+    QPushButton* statusButton(const QString& command) const;
+    void updateButtons();
+
+    // Saves the settings unless portable.
+    void writeSettings();
+
+Q_SIGNALS:
+    void listingApplied(int panel);
+    void volumesChanged();
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+public:
+    bool handleKey(QKeyEvent* e);
+
+private:
+    struct PendingListing;
+    void buildWidgets();
+    void registerNavigationCommands();
+    void applyListing(int panel, Listing&& listing, bool keepPosition, const QString& selectName);
+    void newdrive(int panel, int tabIndex);
+    void tabPressed(DriveTabRow* row, int index, Qt::MouseButton button);
+    void mdown(PanelView* v, QMouseEvent* e);
+    void mymouseup(PanelView* v, QMouseEvent* e);
+    void dblclick(PanelView* v, QMouseEvent* e);
+    void moveCurrent(int panel, const std::function<void(PanelModel&)>& op);
+    void gotofavoritedirectory(const QString& path, int panel, int which);
+    void gotomydocuments(int panel);
+    void layoutControls();
+    void firstShowWork();
+    void watchMounts();
+    void takeScreenshotIfAsked();
+    QString bareDriveDirectory(QChar letter) const;
+    QString normaliseDir(const QString& dir) const;
+
+    Settings& settings_;
+    UserInterface& ui_;
+    MainWindowOptions opt_;
+    PanelModel models_[3];
+    PanelView* lists_[3] = {};
+    DriveTabRow* tabs_[3] = {};
+    QLabel* dirLabels_[3] = {};
+    QLabel* entriesLabels_[3] = {};
+    QLabel* freeLabels_[3] = {};
+    QProgressBar* spaceBars_[3] = {};
+    QLabel* infoLabel_ = nullptr;
+    QLabel* fileAttr_ = nullptr;
+    QLabel* fileTime_ = nullptr;
+    QLabel* dirInfoLabel_ = nullptr;
+    QList<QPushButton*> buttons_;
+    QHash<QString, QPushButton*> buttonByCommand_;
+    QHash<QString, std::function<void()>> commands_;
+    QList<std::function<bool()>> closeChecks_;
+
+    QList<platform::Volume> volumes_;
+    QString pendingpath_;
+    QString pendingselect_;
+    int lastGoodTab_ = 0;
+    int rememberedTab_ = -1;
+    int activepanel_ = 1;
+    bool listingbusy_ = false;
+    bool ctrlwatch_ = false;
+    bool firstshowpending_ = true;
+    bool minimizedOnce_ = false;
+    bool closing_ = false;
+    int screenWidth_ = 1024;
+    int listFontSize_ = -1;
+    int rowHeight_ = 22;
+    QTimer timer1_, timer2_;
+    QTimer refreshTimers_[3];
+    quint64 listGeneration_[3] = {0, 0, 0};
+    std::shared_ptr<PendingListing> pending_[3];
+    QSocketNotifier* mountNotifier_ = nullptr;
+    int mountFd_ = -1;
+};
+
+}  // namespace zx
