@@ -68,7 +68,7 @@ void Cipher::init(const QByteArray& keyMaterial)
 
 void Cipher::initRawKey(const std::uint8_t* key, std::size_t length)
 {
-    if (length < BLOWFISH_MIN_KEY_SIZE || length > BLOWFISH_MAX_KEY_SIZE)
+    if (length < 1 || length > BLOWFISH_MAX_KEY_SIZE)
         throw std::invalid_argument("Blowfish key length out of range");
     // Nettle reports weak keys through its return value but keys the cipher
     // all the same; every key is accepted here.

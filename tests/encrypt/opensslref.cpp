@@ -79,9 +79,11 @@ QByteArray referenceCfb8(const QByteArray& keyMaterial, const QByteArray& plain)
     QByteArray reg = opensslBfEcb(key, QByteArray(8, '\0'));
     QByteArray out;
     for (char p : plain) {
-        const char c = char(p ^ opensslBfEcb(key, reg)[0]);
+        const QByteArray pad = opensslBfEcb(key, reg);
+        const char c = char(p ^ pad.at(0));
         out.append(c);
-        reg = reg.mid(1) + c;
+        reg.remove(0, 1);
+        reg.append(c);
     }
     return out;
 }

@@ -1,6 +1,7 @@
 // Recognition of encrypted names and the name disguise.
 #include "encrypt/names.h"
 
+#include <QList>
 #include <gtest/gtest.h>
 
 using namespace zx::encrypt;
