@@ -648,7 +648,7 @@ int makedirEntry(FileOpsHost& host, UserInterface& ui, int panel)
     PanelEntry e;
     e.name = fi.fileName();
     e.isdir = true;
-    e.attr = AttrDirectory | (fi.isWritable() ? 0 : AttrReadOnly);
+    e.attr = AttrDirectory | (fi.isWritable() ? 0u : quint32(AttrReadOnly));
     e.lastwrite = fi.lastModified().toMSecsSinceEpoch();
     host.insertEntry(panel, at, e);
     host.setCurrentIndex(panel, at);

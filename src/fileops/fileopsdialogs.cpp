@@ -6,6 +6,7 @@
 #include "fileops/deletebox.h"
 #include "fileops/fileops.h"
 
+#include <QCheckBox>
 #include <QMessageBox>
 #include <QPushButton>
 

@@ -262,13 +262,16 @@ QString decodePlainText(const QByteArray& bytes)
     const char* d = bytes.constData();
     const qsizetype n = bytes.size();
     const auto* u = reinterpret_cast<const unsigned char*>(d);
-    if (n >= 2 && u[0] == 0xFF && u[1] == 0xFE) {
-        QStringDecoder dec(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-        return dec.decode(QByteArrayView(d + 2, n - 2));
-    }
-    if (n >= 2 && u[0] == 0xFE && u[1] == 0xFF) {
-        QStringDecoder dec(QStringConverter::Utf16BE, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-        return dec.decode(QByteArrayView(d + 2, n - 2));
+    const bool le = n >= 2 && u[0] == 0xFF && u[1] == 0xFE;
+    const bool be = n >= 2 && u[0] == 0xFE && u[1] == 0xFF;
+    if (le || be) {
+        QStringDecoder dec(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+        const qsizetype body = (n - 2) & ~qsizetype(1);
+        QString text = dec.decode(QByteArrayView(d + 2, body));
+        if (body != n - 2)
+            text += QChar(QChar::ReplacementCharacter);  // a last, odd byte is not dropped silently
+        return text;
     }
     if (n >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF)
         return QString::fromUtf8(d + 3, n - 3);

@@ -344,7 +344,7 @@ void FileSearch::searchfolder(int dirFd, const QByteArray& dirPath, int depth)
         if (stopRequested())
             break;
         const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
-        const int cfd = d ? openat(dfd, sub.constData(), flags) : open((dirPath + sub).constData(), flags);
+        const int cfd = d ? openat(dfd, sub.constData(), flags) : open(QByteArray(dirPath + sub).constData(), flags);
         if (cfd < 0)
             continue;
         struct stat st;

@@ -1,0 +1,416 @@
+#include "mainform/mainwindow.h"
+
+#include "mainform/drivetabrow.h"
+#include "mainform/panelview.h"
+#include "platform/filenames.h"
+#include "support/scripteduserinterface.h"
+#include "support/testenv.h"
+
+#include <QDir>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace zx;
+using zx::test::ScriptedUserInterface;
+using zx::test::waitUntil;
+using zx::test::writeFile;
+
+namespace {
+
+// A window over a small tree: volume A is "/", volume B is a folder of the
+// tree (so drive keys and tabs can be tested without real mounts).
+struct WindowFixture : ::testing::Test {
+    QTemporaryDir tmp;
+    Settings settings;
+    ScriptedUserInterface ui;
+    std::unique_ptr<MainWindow> w;
+    QString work, volB;
+
+    void SetUp() override
+    {
+        work = tmp.path() + QStringLiteral("/work");
+        volB = tmp.path() + QStringLiteral("/volb");
+        QDir().mkpath(work + QStringLiteral("/alpha/inner"));
+        QDir().mkpath(work + QStringLiteral("/beta"));
+        QDir().mkpath(volB + QStringLiteral("/onb"));
+        writeFile(work + QStringLiteral("/apple.txt"), "12345");
+        writeFile(work + QStringLiteral("/banana.exe"), "1234567890");
+        writeFile(work + QStringLiteral("/cherry"), "");
+        for (int i = 0; i < 5; ++i)
+            writeFile(work + QStringLiteral("/alpha/f%1").arg(i), "");
+    }
+
+    void open(MainWindowOptions opt = {})
+    {
+        const QString b = volB;
+        if (!opt.volumes)
+            opt.volumes = [b] {
+                platform::Volume a;
+                a.letter = QLatin1Char('A');
+                a.root = QStringLiteral("/");
+                a.type = platform::DriveType::Fixed;
+                platform::Volume v;
+                v.letter = QLatin1Char('B');
+                v.root = b + QLatin1Char('/');
+                v.type = platform::DriveType::Removable;
+                return QList<platform::Volume>{a, v};
+            };
+        if (opt.startdir.isEmpty())
+            opt.startdir = work;
+        opt.portablemode = true;   // tests never write the user's settings
+        opt.openFile = [this](const QString& path, const QString&, QString*) {
+            opened << path;
+            return true;
+        };
+        w = std::make_unique<MainWindow>(settings, ui, opt);
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        waitListed();
+    }
+
+    void waitListed()
+    {
+        ASSERT_TRUE(waitUntil([this] {
+            return !w->listingPending(1) && !w->listingPending(2) && !w->listingPending(3);
+        }));
+    }
+
+    void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier)
+    {
+        QTest::keyClick(w->getlistbox(w->activepanel()), Qt::Key(k), m);
+        waitListed();
+    }
+    void type(char c, Qt::KeyboardModifiers m = Qt::NoModifier)
+    {
+        QTest::keyClick(w->getlistbox(w->activepanel()), c, m);
+        waitListed();
+    }
+    QString currentName(int p) const
+    {
+        const Entry* e = w->model(p).currentEntry();
+        return e ? e->name : QString();
+    }
+    QStringList names(int p) const
+    {
+        QStringList out;
+        for (const Entry& e : w->model(p).entries)
+            out << e.name;
+        return out;
+    }
+    QPoint rowPoint(int p, int index, int x = 60) const
+    {
+        const QRect r = w->getlistbox(p)->rowRect(index);
+        return QPoint(x, r.center().y());
+    }
+    void click(int p, int index, Qt::KeyboardModifiers m = Qt::NoModifier, int x = 60)
+    {
+        QTest::mouseClick(w->getlistbox(p)->viewport(), Qt::LeftButton, m, rowPoint(p, index, x));
+        waitListed();
+    }
+
+    QStringList opened;
+};
+
+}  // namespace
+
+TEST_F(WindowFixture, StartListsTheStartDirectoryWithIndicators)
+{
+    open();
+    EXPECT_EQ(w->model(1).st.dir, work);
+    EXPECT_EQ(names(1), (QStringList{"..", "alpha", "beta", "apple.txt", "banana.exe", "cherry"}));
+    EXPECT_EQ(w->activepanel(), 1);
+    EXPECT_EQ(w->model(1).current, 0);
+    EXPECT_EQ(w->dirLabelText(1), work.toUpper());
+    EXPECT_EQ(w->entriesText(1), QStringLiteral("6 entries"));
+    EXPECT_TRUE(w->freeText(1).endsWith(QStringLiteral(" free")));
+    EXPECT_TRUE(w->model(2).st.dir.isEmpty());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Zarvex"));
+    // Panel 1's tab row selects the drive of its directory.
+    EXPECT_EQ(w->gettabcontrol(1)->currentIndex(), 0);
+    EXPECT_EQ(w->gettabcontrol(1)->tabs(), (QStringList{"Ah", "Bf"}));
+}
+
+TEST_F(WindowFixture, StatusButtonsCarryCaptionsAndHints)
+{
+    open();
+    const char* captions[] = {"&Help", "&Copy", "&Delete", "&Rename", "M&ove", "&Make", "&Back",
+                              "&Sort", "&Edit", "Dos (&n)", "&Tree", "<Size>", "Conf&ig", "&?"};
+    const auto buttons = w->findChildren<QPushButton*>();
+    ASSERT_EQ(buttons.size(), 14);
+    for (const char* c : captions) {
+        bool found = false;
+        for (QPushButton* b : buttons)
+            if (b->text() == QString::fromLatin1(c)) {
+                found = true;
+                EXPECT_FALSE(b->toolTip().isEmpty()) << c;
+            }
+        EXPECT_TRUE(found) << c;
+    }
+    EXPECT_TRUE(w->statusButton(QStringLiteral("back"))->isEnabled());
+    // Commands that do not exist yet leave their buttons disabled.
+    EXPECT_EQ(w->statusButton(QStringLiteral("copy"))->isEnabled(), w->hasCommand(QStringLiteral("copy")));
+    EXPECT_EQ(w->statusButton(QStringLiteral("back"))->toolTip(),
+              QStringLiteral("Go back a level towards the root directory"));
+}
+
+TEST_F(WindowFixture, EnterAndLeaveDirectoriesKeepThePlace)
+{
+    open();
+    key(Qt::Key_Down);
+    EXPECT_EQ(currentName(1), QStringLiteral("alpha"));
+    key(Qt::Key_Return);
+    EXPECT_EQ(w->model(1).st.dir, work + QStringLiteral("/alpha"));
+    EXPECT_EQ(w->model(1).st.historycount, 1);
+    key(Qt::Key_Down);
+    key(Qt::Key_Return);   // into "inner"
+    EXPECT_EQ(w->model(1).st.dir, work + QStringLiteral("/alpha/inner"));
+    type('b');
+    EXPECT_EQ(w->model(1).st.dir, work + QStringLiteral("/alpha"));
+    EXPECT_EQ(currentName(1), QStringLiteral("inner"));
+    // ".." goes up too, and the history puts the bar back on "alpha".
+    key(Qt::Key_Home);
+    key(Qt::Key_Up, Qt::ControlModifier);
+    key(Qt::Key_Return);
+    EXPECT_EQ(w->model(1).st.dir, work);
+    EXPECT_EQ(currentName(1), QStringLiteral("alpha"));
+    EXPECT_EQ(w->model(1).st.historycount, 0);
+    // Without history the first entry becomes current.
+    type('b');
+    EXPECT_EQ(w->model(1).st.dir, tmp.path());
+    EXPECT_EQ(w->model(1).current, 0);
+    // Backspace goes to the root of the drive and empties the history.
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(w->model(1).st.dir, QStringLiteral("/"));
+    EXPECT_FALSE(names(1).contains(QStringLiteral("..")));
+}
+
+TEST_F(WindowFixture, TaggingKeysAndTotals)
+{
+    open();
+    key(Qt::Key_Space);   // ".." cannot be tagged; moves down
+    EXPECT_EQ(w->model(1).numtagged(), 0);
+    EXPECT_EQ(currentName(1), QStringLiteral("alpha"));
+    type('A', Qt::ControlModifier);
+    EXPECT_EQ(w->model(1).numtagged(), 3);
+    EXPECT_EQ(w->dirInfoText(), QStringLiteral("15 bytes in 3 files selected"));
+    type('u');
+    EXPECT_EQ(w->model(1).numtagged(), 0);
+    EXPECT_TRUE(w->dirInfoText().isEmpty());
+    key(Qt::Key_Down, Qt::ShiftModifier);   // tags "alpha", moves to "beta"
+    key(Qt::Key_Up, Qt::ShiftModifier);     // tags "beta", moves back
+    EXPECT_TRUE(w->model(1).entries[1].tagged);
+    EXPECT_TRUE(w->model(1).entries[2].tagged);
+    type('T', Qt::ControlModifier);
+    EXPECT_EQ(w->model(1).numtagged(), 5);
+}
+
+TEST_F(WindowFixture, TypeAheadAndCapsLockLetters)
+{
+    open();
+    type('B', Qt::ShiftModifier);
+    EXPECT_EQ(currentName(1), QStringLiteral("beta"));
+    type('B', Qt::ShiftModifier);
+    EXPECT_EQ(currentName(1), QStringLiteral("banana.exe"));
+    type('C', Qt::ShiftModifier);
+    EXPECT_EQ(currentName(1), QStringLiteral("cherry"));
+    // A capital without Shift means Caps Lock: "B" acts as the b command (parent).
+    QKeyEvent caps(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, QStringLiteral("B"));
+    QApplication::sendEvent(w->getlistbox(1), &caps);
+    waitListed();
+    EXPECT_EQ(w->model(1).st.dir, tmp.path());
+}
+
+TEST_F(WindowFixture, DriveKeysAndPanelSwitching)
+{
+    open();
+    key(Qt::Key_Right);   // panel 2 is empty: it cannot become active
+    EXPECT_EQ(w->activepanel(), 1);
+    key(Qt::Key_F2);      // drive B into the next free panel (2)
+    EXPECT_EQ(w->model(2).st.dir, volB + QLatin1Char('/'));
+    EXPECT_EQ(w->activepanel(), 2);
+    EXPECT_EQ(names(2), (QStringList{"..", "onb"}));
+    key(Qt::Key_Left);
+    EXPECT_EQ(w->activepanel(), 1);
+    // F1 on the drive the active panel shows: the next free panel shows the same directory.
+    key(Qt::Key_F1);
+    EXPECT_EQ(w->model(3).st.dir, work);
+    EXPECT_EQ(w->activepanel(), 3);
+    key(Qt::Key_Left);
+    EXPECT_EQ(w->activepanel(), 2);
+    // F3 names no drive here: nothing happens.
+    key(Qt::Key_F3);
+    EXPECT_EQ(w->activepanel(), 2);
+}
+
+TEST_F(WindowFixture, HighlightKeepsItsScreenRowAcrossPanels)
+{
+    open();
+    key(Qt::Key_F1);   // panel 2 shows the same directory
+    key(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(w->model(2).current, 5);
+    key(Qt::Key_Left);
+    EXPECT_EQ(w->model(1).current, 5);
+}
+
+TEST_F(WindowFixture, FavouriteKeysWithoutFavourites)
+{
+    open();
+    key(Qt::Key_F9);
+    key(Qt::Key_F9, Qt::AltModifier);
+    EXPECT_EQ(ui.messages(), (QStringList{"Set your favorite directory in the Config screen",
+                                          "Set your second favorite directory in the Config screen"}));
+    settings.favoriteDirectory = work + QStringLiteral("/beta");
+    key(Qt::Key_F9);
+    EXPECT_EQ(w->model(1).st.dir, work + QStringLiteral("/beta"));
+    settings.favoriteDirectory2 = work + QStringLiteral("/nothere");
+    key(Qt::Key_F9, Qt::AltModifier);
+    EXPECT_TRUE(ui.shown(work + QStringLiteral("/nothere is not a directory")));
+}
+
+TEST_F(WindowFixture, MouseClicksOpenTagAndSelectRanges)
+{
+    open();
+    // Left-margin click tags without opening.
+    click(1, 3, Qt::NoModifier, 5);
+    EXPECT_TRUE(w->model(1).entries[3].tagged);
+    EXPECT_EQ(w->model(1).st.dir, work);
+    // Ctrl-click toggles.
+    click(1, 3, Qt::ControlModifier);
+    EXPECT_FALSE(w->model(1).entries[3].tagged);
+    // Shift-click 2 then Shift-click 5: 2..5 tagged; a third starts anew.
+    click(1, 2, Qt::ShiftModifier);
+    EXPECT_EQ(w->model(1).numtagged(), 1);
+    click(1, 5, Qt::ShiftModifier);
+    EXPECT_EQ(w->model(1).numtagged(), 4);
+    click(1, 4, Qt::ShiftModifier);
+    EXPECT_EQ(w->model(1).numtagged(), 1);
+    // A single click opens: a file goes to the opener, a directory is entered.
+    click(1, 3);
+    EXPECT_EQ(opened, (QStringList{work + QStringLiteral("/apple.txt")}));
+    click(1, 1);
+    EXPECT_EQ(w->model(1).st.dir, work + QStringLiteral("/alpha"));
+}
+
+TEST_F(WindowFixture, DoubleClickOpensWhenSingleClickIsOff)
+{
+    settings.singleClick = false;
+    open();
+    click(1, 1);
+    EXPECT_EQ(w->model(1).st.dir, work);
+    EXPECT_EQ(w->model(1).current, 1);
+    QTest::mouseDClick(w->getlistbox(1)->viewport(), Qt::LeftButton, Qt::NoModifier, rowPoint(1, 1));
+    waitListed();
+    EXPECT_EQ(w->model(1).st.dir, work + QStringLiteral("/alpha"));
+}
+
+TEST_F(WindowFixture, RelistingFollowsTheDisk)
+{
+    open();
+    type('B', Qt::ShiftModifier);   // "beta"
+    writeFile(work + QStringLiteral("/aardvark"), "");
+    type('l');
+    EXPECT_EQ(currentName(1), QStringLiteral("beta"));   // the place survives
+    EXPECT_TRUE(names(1).contains(QStringLiteral("aardvark")));
+    // Directory gone: the parent is shown; parent gone too: the root of the drive.
+    key(Qt::Key_Up, Qt::ControlModifier);
+    type('A', Qt::ShiftModifier);
+    key(Qt::Key_Return);
+    ASSERT_EQ(w->model(1).st.dir, work + QStringLiteral("/alpha"));
+    QDir(work + QStringLiteral("/alpha")).removeRecursively();
+    w->updatedrive(1);
+    waitListed();
+    EXPECT_EQ(w->model(1).st.dir, work);
+    EXPECT_TRUE(ui.messages().isEmpty());
+}
+
+TEST_F(WindowFixture, SlowListingArrivesLater)
+{
+    MainWindowOptions opt;
+    opt.syncListingMs = 0;   // never wait: every listing finishes asynchronously
+    open(opt);
+    QSignalSpy spy(w.get(), &MainWindow::listingApplied);
+    key(Qt::Key_Down);
+    key(Qt::Key_Return);
+    waitListed();
+    EXPECT_EQ(w->model(1).st.dir, work + QStringLiteral("/alpha"));
+    EXPECT_EQ(names(1).size(), 7);
+    EXPECT_GE(spy.count(), 1);
+}
+
+TEST_F(WindowFixture, NamesThatAreNotUtf8StayUsable)
+{
+    const QByteArray raw = QFile::encodeName(work) + "/dir\xE9x";
+    ASSERT_EQ(mkdir(raw.constData(), 0755), 0);
+    const QByteArray inside = raw + "/inside";
+    const int fd = ::open(inside.constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    open();
+    const int i = names(1).indexOf(QString::fromUtf8("dir\xEF\xBF\xBDx"));
+    ASSERT_GE(i, 0);
+    w->model(1).current = i;
+    key(Qt::Key_Return);
+    EXPECT_EQ(names(1), (QStringList{"..", "inside"}));
+    ::unlink(inside.constData());
+    ::rmdir(raw.constData());
+}
+
+TEST_F(WindowFixture, EmptyListShowsPlaceholder)
+{
+    const QString locked = work + QStringLiteral("/beta");
+    open();
+    w->fillb(1, QStringLiteral("/proc/1/fdinfo-no-such"), false);
+    waitListed();
+    // A directory that cannot be read leaves the panel's directory and lists nothing but ".".
+    EXPECT_EQ(w->model(1).st.dir, work);
+    EXPECT_EQ(names(1), (QStringList{"."}));
+    (void)locked;
+}
+
+TEST_F(WindowFixture, QuittingAsksWhenPromptOnQuit)
+{
+    settings.promptOnQuit = true;
+    open();
+    ui.expectConfirm(false);
+    key(Qt::Key_Escape);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(ui.shown(QStringLiteral("Are you sure you want to quit?")));
+    ui.expectConfirm(true);
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(WindowFixture, EscapeQuitsAtOnceWithoutPrompt)
+{
+    open();
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(ui.log().isEmpty());
+}
+
+TEST_F(WindowFixture, LayoutSteps)
+{
+    open();
+    const int before = w->settings().formSize;
+    key(Qt::Key_Comma, Qt::AltModifier);
+    EXPECT_EQ(w->settings().formSize, before - 1);
+    if (w->settings().formSize == 0) {
+        key(Qt::Key_Comma, Qt::AltModifier);
+        EXPECT_TRUE(ui.shown(QStringLiteral("Cannot shrink window any further")));
+    }
+}
+
+TEST_F(WindowFixture, ShiftDeleteExplainsTheDeleteKeys)
+{
+    open();
+    key(Qt::Key_Delete, Qt::ShiftModifier);
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_EQ(ui.messages()[0], QStringLiteral("Press \"Del\" or \"D\" to delete a file quickly. Or\r\"Ctrl-Del\" or "
+                                               "\"Ctrl-D\" to send file to the recycle bin."));
+}
