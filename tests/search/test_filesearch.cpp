@@ -115,7 +115,7 @@ struct Fixture {
     }
 };
 
-struct Run {
+struct SearchRun {
     std::vector<tupdateinfo> reports;
     QStringList hits() const
     {
@@ -128,9 +128,9 @@ struct Run {
     }
 };
 
-Run runSearch(const tfilesearchsettings& s)
+SearchRun runSearch(const tfilesearchsettings& s)
 {
-    Run run;
+    SearchRun run;
     FileSearch fs(s, [&](const tupdateinfo& r) { run.reports.push_back(r); });
     fs.run();
     return run;
@@ -170,7 +170,7 @@ TEST(FileSearchWalk, NamesTextFoldersAndHiddenEntries)
         s.caseSensitive = c.caseSensitive;
         s.foldersOnly = c.foldersOnly;
         s.subfolders = c.subfolders;
-        const Run run = runSearch(s);
+        const SearchRun run = runSearch(s);
         EXPECT_EQ(run.hits(), c.hits);
         for (const auto& rep : run.reports) {
             EXPECT_TRUE(rep.directory.endsWith(QLatin1Char('/')));
@@ -191,7 +191,7 @@ TEST(FileSearchWalk, HitsCarrySizeAndTimeAndLargeSizes)
     tfilesearchsettings s;
     s.startDir = tmp.path();
     s.pattern = "*.bin";
-    const Run run = runSearch(s);
+    const SearchRun run = runSearch(s);
     QMap<QString, qint64> sizes;
     for (const auto& r : run.reports)
         if (r.isHit()) {
@@ -210,7 +210,7 @@ TEST(FileSearchWalk, StatusEveryTenthDirectory)
     tfilesearchsettings s;
     s.startDir = tmp.path();
     s.pattern = "nothing-matches";
-    Run run;
+    SearchRun run;
     FileSearch fs(s, [&](const tupdateinfo& r) { run.reports.push_back(r); });
     fs.run();
     EXPECT_EQ(fs.directoriesVisited(), 25);
