@@ -199,6 +199,11 @@ static const char16_t kCp1252High[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+char16_t windows1252Char(unsigned char b)
+{
+    return (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : char16_t(b);
+}
+
 QString decodeWindows1252(const char* data, qsizetype size)
 {
     QString out(size, Qt::Uninitialized);

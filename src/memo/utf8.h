@@ -78,6 +78,7 @@ bool isRtfFile(const QString& fileName);
 QString decodePlainText(const QByteArray& bytes);
 // Windows-1252 to text (the five unassigned bytes become U+0081 etc.).
 QString decodeWindows1252(const char* data, qsizetype size);
+char16_t windows1252Char(unsigned char byte);
 // True when the bytes are valid UTF-8 (no overlong forms, no surrogates).
 bool isValidUtf8(const char* data, qsizetype size);
 
