@@ -62,7 +62,7 @@ QString upperFirst(const QString& name)
 
 QString deleteQuestion(const QString& name, bool readOnly, const std::function<bool(const QString&)>& fits)
 {
-    const auto text = [readOnly](const QString& n) {
+    const auto text = [readOnly](const QString& n) -> QString {
         return readOnly ? QStringLiteral("WARNING: ") + n + QStringLiteral(" is marked \"Read only\". Delete ?")
                         : QStringLiteral("Delete ") + n + QStringLiteral(" ?");
     };

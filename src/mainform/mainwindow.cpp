@@ -6,6 +6,9 @@
 #include "mainform/format.h"
 #include "mainform/listing.h"
 #include "mainform/panelview.h"
+#include "mainform/sortbox.h"
+#include "mainform/sorting.h"
+#include "app/qtuserinterface.h"
 #include "platform/dirlist.h"
 #include "platform/launch.h"
 #include "platform/paths.h"
@@ -112,6 +115,17 @@ MainWindow::MainWindow(Settings& settings, UserInterface& ui, MainWindowOptions 
         models_[p - 1].st.defaultdir = settings_.defDir[p - 1];
     buildWidgets();
     registerNavigationCommands();
+    QtUserInterface::registerDialog(QStringLiteral("sort"), [](QWidget* parent, Question& q) {
+        TSortForm form(q.defaultButton, parent);
+        form.adjustSize();
+        if (parent) {
+            const QRect list = parent->property("sortDialogAnchor").toRect();
+            const QRect win = parent->frameGeometry();
+            form.move(list.right() - form.width() - int(std::nearbyint(list.width() * 0.06)),
+                      list.top() + int(std::nearbyint(win.height() * 0.10)));
+        }
+        return form.exec() == QDialog::Accepted ? form.sortkind() : -1;
+    });
 
     if (screenWidth_ < 800) {
         settings_.formSize = 0;
@@ -131,8 +145,10 @@ MainWindow::MainWindow(Settings& settings, UserInterface& ui, MainWindowOptions 
     });
     timer1_.start();
     timer2_.setInterval(600);
+    connect(&timer2_, &QTimer::timeout, this, [this] { timer2Tick(); });
+    setMouseTracking(true);
     for (int p = 0; p < 3; ++p) {
-        refreshTimers_[p].setInterval(2000);
+        refreshTimers_[p].setInterval(opt_.settleMs);
         refreshTimers_[p].setSingleShot(true);
         connect(&refreshTimers_[p], &QTimer::timeout, this, [this, p] { updatedrive(p + 1); });
     }
@@ -180,6 +196,10 @@ void MainWindow::buildWidgets()
         view->onMousePress = [this](PanelView* v, QMouseEvent* e) { mdown(v, e); };
         view->onMouseRelease = [this](PanelView* v, QMouseEvent* e) { mymouseup(v, e); };
         view->onDoubleClick = [this](PanelView* v, QMouseEvent* e) { dblclick(v, e); };
+        view->onMouseMove = [this](PanelView* v, QMouseEvent* e) { m_over(v, e); };
+        auto* watcher = new platform::DirWatcher(this);
+        connect(watcher, &platform::DirWatcher::changed, this, [this, p] { notifyChanged(p); });
+        watchers_[p - 1] = watcher;
         lists_[p - 1] = view;
 
         auto* entries = new QLabel(this);
@@ -320,6 +340,7 @@ void MainWindow::registerNavigationCommands()
             updatedrive(activepanel_);
     });
     registerCommand(QStringLiteral("refresh"), [this] { refresh(); });
+    registerCommand(QStringLiteral("sort"), [this] { SortbuttonClick(); });
     registerCommand(QStringLiteral("untag"), [this] {
         model(activepanel_).untagall();
         getlistbox(activepanel_)->refreshView();
@@ -430,6 +451,7 @@ bool MainWindow::handleKey(QKeyEvent* e)
         return true;
     }
     const QString text = e->text();
+    mouseDownEntry_ = -1;
     if (text.size() != 1)
         return true;
     QChar c = text.at(0);
@@ -458,6 +480,7 @@ void MainWindow::mdown(PanelView* v, QMouseEvent* e)
 {
     const int p = v->panel();
     const int i = v->indexAt(e->position().toPoint());
+    mouseDownEntry_ = i;
     v->setFocus();
     if (i < 0)
         return;
@@ -492,6 +515,7 @@ void MainWindow::mdown(PanelView* v, QMouseEvent* e)
 
 void MainWindow::mymouseup(PanelView* v, QMouseEvent* e)
 {
+    mouseDownEntry_ = -1;
     const Qt::KeyboardModifiers mods = e->modifiers();
     if (mods & (Qt::ControlModifier | Qt::AltModifier))
         return;
@@ -500,10 +524,7 @@ void MainWindow::mymouseup(PanelView* v, QMouseEvent* e)
     const int p = v->panel();
     const int i = v->indexAt(e->position().toPoint());
     if (e->button() == Qt::LeftButton && i >= 0) {
-        if (refreshTimers_[p - 1].isActive()) {
-            refreshTimers_[p - 1].stop();
-            updatedrive(p);
-        }
+        stopnotify(p);
         PanelModel& m = model(p);
         if (e->position().x() < 16) {
             m.toggleTag(i);
@@ -596,6 +617,8 @@ void MainWindow::fillb(int panel, const QString& dirIn, bool keepPosition, const
     refreshTimers_[p - 1].stop();
 
     QString dir = dirIn.isEmpty() ? QDir::currentPath() : normaliseDir(dirIn);
+    if (watchers_[p - 1]->directory() != dir)
+        watchers_[p - 1]->stop();
     if (!keepPosition) {
         m.hoverindex = -1;
         m.redrawpending = false;
@@ -660,6 +683,8 @@ void MainWindow::applyListing(int p, Listing&& listing, bool keepPosition, const
     PanelView* v = getlistbox(p);
     m.entries = std::move(listing.entries);
     m.st.dircount = listing.dircount;
+    if (m.st.sortkind != SortName && m.st.sortkind != SortNone && m.count() > 1)
+        sortall(m, settings_.showCaseOfFilenames);
     if (m.entries.isEmpty()) {
         Entry dot;
         dot.name = QStringLiteral(".");
@@ -679,6 +704,9 @@ void MainWindow::applyListing(int p, Listing&& listing, bool keepPosition, const
     } else if (!m.valid(m.current)) {
         m.current = 0;
     }
+    platform::DirWatcher* watcher = watchers_[p - 1];
+    if (!m.st.dir.isEmpty() && (watcher->directory() != m.st.dir || !watcher->watching()))
+        watcher->start(m.st.dir);
     m.st.anchor = -1;
     m.hoverindex = -1;
     v->setBusyText(QString());
@@ -825,6 +853,8 @@ void MainWindow::setactive(int from, int to)
     }
     if (settings_.mouseTrails) {
         t.hoverindex = -1;
+        hoverPanel_ = to;
+        hoverEntry_ = -1;
         timer2_.start();
     }
     getlistbox(to)->refreshView();
@@ -863,6 +893,149 @@ void MainWindow::gotomydocuments(int panel)
     const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (nameisadirectory(docs))
         opendrive(driveLetterOf(docs), docs, panel);
+}
+
+void MainWindow::disableupdating(int panel)
+{
+    model(panel).st.refreshsuspended = true;
+}
+
+void MainWindow::enableupdating(int panel)
+{
+    model(panel).st.refreshsuspended = false;
+}
+
+void MainWindow::stopnotify(int panel)
+{
+    const int p = clampPanel(panel);
+    if (refreshTimers_[p - 1].isActive()) {
+        refreshTimers_[p - 1].stop();
+        updatedrive(p);
+    }
+}
+
+bool MainWindow::refreshPending(int panel) const
+{
+    return refreshTimers_[clampPanel(panel) - 1].isActive();
+}
+
+void MainWindow::notifyChanged(int p)
+{
+    QTimer& t = refreshTimers_[p - 1];
+    if (!t.isActive())
+        t.start(opt_.settleMs);
+}
+
+void MainWindow::SortbuttonClick()
+{
+    const int p = activepanel_;
+    PanelModel& m = model(p);
+    const int before = m.st.sortkind;
+    PanelView* v = getlistbox(p);
+    // The dialog sits at the right of the active panel, a little below its top.
+    const QPoint listTopLeft = v->mapToGlobal(QPoint(0, 0));
+    setProperty("sortDialogAnchor", QRect(listTopLeft, v->size()));
+    Question q;
+    q.id = QStringLiteral("sort");
+    q.title = QStringLiteral("Sort by");
+    q.buttons = {QStringLiteral("<N>ame"), QStringLiteral("<S>ize"), QStringLiteral("<T>ime"),
+                 QStringLiteral("<E>xtension"), QStringLiteral("N<o>ne")};
+    q.defaultButton = before;
+    q.cancelButton = -1;
+    const int chosen = ui_.ask(q);
+    v->setFocus();
+    if (chosen >= 0 && chosen <= 4 && chosen != before) {
+        m.st.sortkind = chosen;
+        if (chosen == SortNone) {
+            fillb(p, m.st.dir, false);
+        } else {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            sortall(m, settings_.showCaseOfFilenames);
+            QApplication::restoreOverrideCursor();
+            v->refreshView();
+        }
+    }
+    focusactivepanel();
+}
+
+// ---------------------------------------------------------------- mouse trails
+
+void MainWindow::m_over(PanelView* v, QMouseEvent* e)
+{
+    const int p = v->panel();
+    PanelModel& m = model(p);
+    if (mouseDownEntry_ >= 0) {
+        if (e->buttons() & (Qt::LeftButton | Qt::RightButton)) {
+            if (m.current != mouseDownEntry_ && m.valid(mouseDownEntry_)) {
+                m.current = mouseDownEntry_;
+                v->refreshView();
+                drawhighlightbar(p);
+            }
+        } else {
+            mouseDownEntry_ = -1;
+        }
+    }
+    if (ctrlwatch_ && !(e->modifiers() & Qt::ControlModifier))
+        ctrlwatch_ = false;
+    const int i = v->indexAt(e->position().toPoint());
+    if (settings_.mouseTrails && !listingbusy_ && i >= 0) {
+        if (i != m.hoverindex) {
+            m.hoverindex = i;
+            v->viewport()->update();
+            hoverPanel_ = p;
+            hoverEntry_ = i;
+            timer2_.start();
+        }
+        const QPoint pos = e->globalPosition().toPoint();
+        if (!v->hasFocus() && pos != lastMouse_) {
+            timer2_.stop();
+            v->setFocus();
+            if (p != activepanel_)
+                setactive(activepanel_, p);
+        }
+        lastMouse_ = pos;
+    }
+}
+
+void MainWindow::ridhighlight()
+{
+    PanelModel& m = model(activepanel_);
+    if (m.hoverindex >= 0) {
+        m.hoverindex = -1;
+        getlistbox(activepanel_)->viewport()->update();
+    }
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* e)
+{
+    ridhighlight();
+    QWidget::mouseMoveEvent(e);
+}
+
+void MainWindow::timer2Tick()
+{
+    const bool ctrlHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+    PanelModel& a = model(activepanel_);
+    if (hoverPanel_ == activepanel_ && hoverEntry_ != -1 && hoverEntry_ == a.hoverindex) {
+        a.redrawpending = true;
+        a.current = hoverEntry_;
+        if (ctrlHeld)
+            a.toggleTag(a.current);
+        hoverEntry_ = -1;
+        getlistbox(activepanel_)->refreshView();
+        drawhighlightbar(activepanel_);
+        drawdirinfolabel(activepanel_);
+        timer2_.stop();
+        return;
+    }
+    if (ctrlwatch_ && ctrlHeld) {
+        ctrlwatch_ = false;
+        a.toggleTag(a.current);
+        getlistbox(activepanel_)->refreshView();
+        drawhighlightbar(activepanel_);
+        drawdirinfolabel(activepanel_);
+        timer2_.stop();
+    }
 }
 
 // ---------------------------------------------------------------- drives

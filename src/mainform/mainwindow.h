@@ -8,6 +8,7 @@
 #include "mainform/keymap.h"
 #include "mainform/panelmodel.h"
 #include "mainform/settings.h"
+#include "platform/dirwatch.h"
 #include "platform/volumes.h"
 
 #include <QElapsedTimer>
@@ -41,6 +42,8 @@ struct MainWindowOptions {
     int syncListingMs = 60;
     // Opens a file (Enter on a file); default: the desktop's application.
     std::function<bool(const QString& path, const QString& workdir, QString* error)> openFile;
+    // How long a panel waits after a change on disk before re-listing itself.
+    int settleMs = 2000;
 };
 
 class MainWindow : public QWidget {
@@ -64,6 +67,15 @@ public:
                std::function<void()> after = {});
     void updatedrive(int panel);
     void refresh();
+    // Automatic re-listing of a panel on changes: suspended while a command
+    // changes its files (the command re-lists the panel itself afterwards).
+    void disableupdating(int panel);
+    void enableupdating(int panel);
+    // A pending change-driven re-listing of the panel happens now.
+    void stopnotify(int panel);
+    bool refreshPending(int panel) const;
+    // The sort dialog for the active panel.
+    void SortbuttonClick();
     void backadir(int panel, const QString& path);
     void Openfile(int panel);
     void setactive(int from, int to);
@@ -136,6 +148,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
     void changeEvent(QEvent* e) override;
 
 public:
@@ -151,6 +164,10 @@ private:
     void mdown(PanelView* v, QMouseEvent* e);
     void mymouseup(PanelView* v, QMouseEvent* e);
     void dblclick(PanelView* v, QMouseEvent* e);
+    void m_over(PanelView* v, QMouseEvent* e);
+    void ridhighlight();
+    void timer2Tick();
+    void notifyChanged(int panel);
     void moveCurrent(int panel, const std::function<void(PanelModel&)>& op);
     void gotofavoritedirectory(const QString& path, int panel, int which);
     void gotomydocuments(int panel);
@@ -199,6 +216,11 @@ private:
     quint64 listGeneration_[3] = {0, 0, 0};
     std::shared_ptr<PendingListing> pending_[3];
     QSocketNotifier* mountNotifier_ = nullptr;
+    platform::DirWatcher* watchers_[3] = {};
+    int mouseDownEntry_ = -1;
+    int hoverPanel_ = 0;
+    int hoverEntry_ = -1;
+    QPoint lastMouse_;
     int mountFd_ = -1;
 };
 

@@ -4,7 +4,9 @@
 
 #include "fileops/fileio.h"
 
+#include <QFile>
 #include <QMap>
+#include <sys/stat.h>
 #include <cerrno>
 #include <functional>
 
@@ -88,6 +90,14 @@ public:
         if (afterWrite)
             afterWrite(written);
         return w;
+    }
+    // Removing a file frees its space on the pretend disk.
+    int unlink(const QString& path) override
+    {
+        struct stat st;
+        if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+            written -= st.st_size;
+        return FileIO::unlink(path);
     }
     int close(int fd) override
     {

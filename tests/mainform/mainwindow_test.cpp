@@ -2,6 +2,8 @@
 
 #include "mainform/drivetabrow.h"
 #include "mainform/panelview.h"
+#include "mainform/sortbox.h"
+#include <QRadioButton>
 #include "platform/filenames.h"
 #include "support/scripteduserinterface.h"
 #include "support/testenv.h"
@@ -413,4 +415,146 @@ TEST_F(WindowFixture, ShiftDeleteExplainsTheDeleteKeys)
     ASSERT_EQ(ui.messages().size(), 1);
     EXPECT_EQ(ui.messages()[0], QStringLiteral("Press \"Del\" or \"D\" to delete a file quickly. Or\r\"Ctrl-Del\" or "
                                                "\"Ctrl-D\" to send file to the recycle bin."));
+}
+
+// ---- sorting through the dialog
+
+TEST_F(WindowFixture, SortDialogChoicesApply)
+{
+    open();
+    // Size order: files by size, ".." first.
+    ui.expectAsk(QStringLiteral("sort"), 1);
+    type('s');
+    EXPECT_EQ(w->model(1).st.sortkind, 1);
+    EXPECT_EQ(names(1), (QStringList{"..", "alpha", "beta", "cherry", "apple.txt", "banana.exe"}));
+    // Escape keeps the order.
+    ui.expectAsk(QStringLiteral("sort"), -1);
+    type('s');
+    EXPECT_EQ(w->model(1).st.sortkind, 1);
+    // New listings keep the chosen order.
+    writeFile(work + QStringLiteral("/big"), QByteArray(100, 'x'));
+    type('l');
+    EXPECT_EQ(names(1).last(), QStringLiteral("big"));
+    // None lists again in the file system's order; Name sorts without reading.
+    ui.expectAsk(QStringLiteral("sort"), 4);
+    type('s');
+    EXPECT_EQ(w->model(1).st.sortkind, 4);
+    ui.expectAsk(QStringLiteral("sort"), 0);
+    type('s');
+    EXPECT_EQ(names(1), (QStringList{"..", "alpha", "beta", "apple.txt", "banana.exe", "big", "cherry"}));
+}
+
+TEST(SortForm, KeysAndClicksChooseAtOnce)
+{
+    struct Case {
+        int key;
+        Qt::KeyboardModifiers mods;
+        int kind;
+        bool accepted;
+    } cases[] = {{Qt::Key_N, Qt::NoModifier, 0, true}, {Qt::Key_S, Qt::ShiftModifier, 1, true},
+                 {Qt::Key_T, Qt::AltModifier, 2, true}, {Qt::Key_E, Qt::NoModifier, 3, true},
+                 {Qt::Key_O, Qt::NoModifier, 4, true},  {Qt::Key_Escape, Qt::NoModifier, 2, false}};
+    for (const Case& c : cases) {
+        TSortForm f(2);
+        f.show();
+        QTest::keyClick(&f, Qt::Key(c.key), c.mods);
+        EXPECT_EQ(f.result() == QDialog::Accepted, c.accepted) << c.key;
+        EXPECT_EQ(f.sortkind(), c.kind) << c.key;
+    }
+    // Releasing the mouse over the checked choice takes it.
+    TSortForm f(3);
+    f.show();
+    auto* r = f.findChild<QRadioButton*>(QStringLiteral("RadioButton4"));
+    ASSERT_TRUE(r);
+    QTest::mouseClick(r, Qt::LeftButton);
+    EXPECT_EQ(f.result(), QDialog::Accepted);
+    EXPECT_EQ(f.sortkind(), 3);
+    // Ok takes the checked choice.
+    TSortForm g(1);
+    g.show();
+    QTest::mouseClick(g.findChild<QPushButton*>(QStringLiteral("OkButton")), Qt::LeftButton);
+    EXPECT_EQ(g.sortkind(), 1);
+}
+
+// ---- following the disk
+
+TEST_F(WindowFixture, ChangesOnDiskReListOncePerBurst)
+{
+    MainWindowOptions opt;
+    opt.settleMs = 300;
+    open(opt);
+    QSignalSpy spy(w.get(), &MainWindow::listingApplied);
+    type('B', Qt::ShiftModifier);   // "beta" current
+    spy.clear();
+    for (int i = 0; i < 50; ++i)
+        writeFile(work + QStringLiteral("/new%1").arg(i), "");
+    QFile::rename(work + QStringLiteral("/cherry"), work + QStringLiteral("/cherry2"));
+    QFile::remove(work + QStringLiteral("/apple.txt"));
+    ASSERT_TRUE(waitUntil([&] { return names(1).contains(QStringLiteral("new49")); }, 5000));
+    QTest::qWait(500);
+    EXPECT_EQ(spy.count(), 1);   // one re-listing for the whole burst
+    EXPECT_EQ(currentName(1), QStringLiteral("beta"));
+    EXPECT_TRUE(names(1).contains(QStringLiteral("cherry2")));
+    EXPECT_FALSE(names(1).contains(QStringLiteral("apple.txt")));
+}
+
+TEST_F(WindowFixture, SuspendedPanelWaitsAndClickReListsFirst)
+{
+    MainWindowOptions opt;
+    opt.settleMs = 60000;   // only stopnotify can re-list in time
+    open(opt);
+    w->disableupdating(1);
+    writeFile(work + QStringLiteral("/during"), "");
+    ASSERT_TRUE(waitUntil([&] { return w->refreshPending(1); }));
+    w->stopnotify(1);
+    EXPECT_FALSE(names(1).contains(QStringLiteral("during")));   // suspended
+    w->enableupdating(1);
+    writeFile(work + QStringLiteral("/after"), "");
+    ASSERT_TRUE(waitUntil([&] { return w->refreshPending(1); }));
+    // A click acts on fresh contents: the waiting re-listing happens first.
+    click(1, 0, Qt::NoModifier, 5);
+    EXPECT_TRUE(names(1).contains(QStringLiteral("after")));
+    EXPECT_TRUE(names(1).contains(QStringLiteral("during")));
+}
+
+TEST_F(WindowFixture, DeletedDirectoryMovesPanelToParentQuietly)
+{
+    MainWindowOptions opt;
+    opt.settleMs = 100;
+    open(opt);
+    type('A', Qt::ShiftModifier);
+    key(Qt::Key_Return);
+    ASSERT_EQ(w->model(1).st.dir, work + QStringLiteral("/alpha"));
+    QDir(work + QStringLiteral("/alpha")).removeRecursively();
+    ASSERT_TRUE(waitUntil([&] { return w->model(1).st.dir == work; }));
+    EXPECT_TRUE(ui.messages().isEmpty());
+}
+
+TEST_F(WindowFixture, TwoPanelsOnOneDirectoryBothFollow)
+{
+    MainWindowOptions opt;
+    opt.settleMs = 100;
+    open(opt);
+    key(Qt::Key_F1);   // panel 2 shows the same directory
+    writeFile(work + QStringLiteral("/shared"), "");
+    ASSERT_TRUE(waitUntil([&] {
+        return names(1).contains(QStringLiteral("shared")) && names(2).contains(QStringLiteral("shared"));
+    }));
+}
+
+// ---- mouse trails
+
+TEST_F(WindowFixture, MouseTrailsSelectAfterRestingAndFocusFollows)
+{
+    settings.mouseTrails = true;
+    open();
+    key(Qt::Key_F1);   // panel 2 active, same directory
+    ASSERT_EQ(w->activepanel(), 2);
+    QTest::mouseMove(w->getlistbox(1)->viewport(), rowPoint(1, 4));
+    QTest::qWait(20);
+    EXPECT_EQ(w->activepanel(), 1);   // focus follows the mouse at once
+    // The next movement over the entry lights it and starts the delay.
+    QTest::mouseMove(w->getlistbox(1)->viewport(), rowPoint(1, 4) + QPoint(3, 0));
+    EXPECT_EQ(w->model(1).hoverindex, 4);
+    ASSERT_TRUE(waitUntil([&] { return w->model(1).current == 4; }, 2000));   // after 0.6 s
 }
