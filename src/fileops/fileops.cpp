@@ -605,10 +605,11 @@ bool finishRename(FileOpsHost& host, UserInterface& ui, int panel, int index, co
             newName == QLatin1String("..") || !renameNoReplace(oldPath, newPath, caseOnly)) {
             ui.message(QStringLiteral("Could not rename file"), MsgKind::Error);
         } else {
-            const bool wasInTree = host.findintree(newPath);
-            host.changename(oldPath, newName);
-            if (wasInTree)
+            // A stale record of the new path goes first, so that it cannot
+            // be mistaken for the renamed directory afterwards.
+            if (host.findintree(newPath))
                 host.removedir(newPath);
+            host.changename(oldPath, newName);
             host.setEntryName(panel, index, newName);
             renamed = true;
         }
@@ -648,7 +649,7 @@ int makedirEntry(FileOpsHost& host, UserInterface& ui, int panel)
     PanelEntry e;
     e.name = fi.fileName();
     e.isdir = true;
-    e.attr = AttrDirectory | (fi.isWritable() ? 0u : quint32(AttrReadOnly));
+    e.attr = AttrDirectory | ((fi.permissions() & QFileDevice::WriteOwner) ? 0u : quint32(AttrReadOnly));
     e.lastwrite = fi.lastModified().toMSecsSinceEpoch();
     host.insertEntry(panel, at, e);
     host.setCurrentIndex(panel, at);

@@ -20,7 +20,7 @@ using namespace zx::test;
 
 namespace {
 
-class Commands : public ::testing::Test {
+class FileOpsCommands : public ::testing::Test {
 protected:
     QTemporaryDir tmp;
     QString left, middle;
@@ -47,7 +47,7 @@ protected:
 
 // --- Copy and move ------------------------------------------------------------
 
-TEST_F(Commands, CopyChoosesTheDestinationByDriveLetter)
+TEST_F(FileOpsCommands, CopyChoosesTheDestinationByDriveLetter)
 {
     ASSERT_TRUE(writeFile(l(QStringLiteral("a.txt")), "a"));
     ASSERT_TRUE(writeFile(l(QStringLiteral("b.txt")), "b"));
@@ -72,7 +72,7 @@ TEST_F(Commands, CopyChoosesTheDestinationByDriveLetter)
     EXPECT_TRUE(host.calls.contains(QStringLiteral("updatedrivespaceindicators")));
 }
 
-TEST_F(Commands, TaggedEntriesAreMovedAndBothPanelsRelisted)
+TEST_F(FileOpsCommands, TaggedEntriesAreMovedAndBothPanelsRelisted)
 {
     ASSERT_TRUE(writeFile(l(QStringLiteral("a")), "a"));
     ASSERT_TRUE(writeFile(l(QStringLiteral("b")), "b"));
@@ -99,7 +99,7 @@ TEST_F(Commands, TaggedEntriesAreMovedAndBothPanelsRelisted)
     EXPECT_TRUE(host.calls.contains(QStringLiteral("adddir ") + m(QStringLiteral("dir"))));
 }
 
-TEST_F(Commands, CopyRefusals)
+TEST_F(FileOpsCommands, CopyRefusals)
 {
     ASSERT_TRUE(writeFile(l(QStringLiteral("a")), "a"));
     struct Case {
@@ -136,7 +136,7 @@ TEST_F(Commands, CopyRefusals)
 
 // No other panel on the chosen drive: it opens in the next free panel and
 // the question comes again; two panels on it: the panel dialog decides.
-TEST_F(Commands, DrivePanelsAndThePanelDialog)
+TEST_F(FileOpsCommands, DrivePanelsAndThePanelDialog)
 {
     ASSERT_TRUE(writeFile(l(QStringLiteral("a")), "a"));
     host.list(1, left);
@@ -165,7 +165,7 @@ TEST_F(Commands, DrivePanelsAndThePanelDialog)
     EXPECT_FALSE(QFileInfo::exists(m(QStringLiteral("a"))));
 }
 
-TEST_F(Commands, DropPathAndDropMenu)
+TEST_F(FileOpsCommands, DropPathAndDropMenu)
 {
     ASSERT_TRUE(writeFile(tmp.filePath(QStringLiteral("x")), "x"));
     listBoth();
@@ -193,7 +193,7 @@ public:
     void showPreparing(bool s) override { events << (s ? QStringLiteral("prep") : QStringLiteral("unprep")); }
 };
 
-TEST_F(Commands, LongListsShowThePreparingNotice)
+TEST_F(FileOpsCommands, LongListsShowThePreparingNotice)
 {
     for (int n : {201, 202}) {
         QDir(left).removeRecursively();
@@ -219,7 +219,7 @@ TEST_F(Commands, LongListsShowThePreparingNotice)
 
 // --- Delete ------------------------------------------------------------------------
 
-TEST_F(Commands, DeleteOneFileTakesItOutOfTheList)
+TEST_F(FileOpsCommands, DeleteOneFileTakesItOutOfTheList)
 {
     ASSERT_TRUE(writeFile(l(QStringLiteral("a")), "a"));
     ASSERT_TRUE(writeFile(l(QStringLiteral("b")), "b"));
@@ -240,7 +240,7 @@ TEST_F(Commands, DeleteOneFileTakesItOutOfTheList)
     EXPECT_FALSE(host.panels[1].suspended);
 }
 
-TEST_F(Commands, DeleteAnswersOverTaggedFiles)
+TEST_F(FileOpsCommands, DeleteAnswersOverTaggedFiles)
 {
     struct Case {
         const char* what;
@@ -282,7 +282,7 @@ TEST_F(Commands, DeleteAnswersOverTaggedFiles)
     }
 }
 
-TEST_F(Commands, DeleteMessages)
+TEST_F(FileOpsCommands, DeleteMessages)
 {
     ASSERT_TRUE(writeFile(l(QStringLiteral("gone")), "x"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(l(QStringLiteral("pipe"))).constData(), 0600), 0);
@@ -312,7 +312,7 @@ TEST_F(Commands, DeleteMessages)
     EXPECT_TRUE(QFileInfo::exists(l(QStringLiteral("pipe"))));
 }
 
-TEST_F(Commands, DeletingDirectories)
+TEST_F(FileOpsCommands, DeletingDirectories)
 {
     FileOps ops(host, ui);
     // One empty directory with quick removal: no question.
@@ -355,7 +355,7 @@ TEST_F(Commands, DeletingDirectories)
 
 // Yes to All and then a directory: that directory and every later tagged
 // entry go in one removal, and the walk ends.
-TEST_F(Commands, YesToAllThenADirectory)
+TEST_F(FileOpsCommands, YesToAllThenADirectory)
 {
     ASSERT_TRUE(writeFile(l(QStringLiteral("d1/x")), "x"));
     ASSERT_TRUE(writeFile(l(QStringLiteral("d2/y")), "y"));
@@ -381,7 +381,7 @@ QString trashDir()
 
 // The Recycle box and the recycle way send entries to the freedesktop trash:
 // the file under files/ and its record under info/.
-TEST_F(Commands, RecyclingFollowsTheTrashLayout)
+TEST_F(FileOpsCommands, RecyclingFollowsTheTrashLayout)
 {
     ASSERT_TRUE(writeFile(l(QStringLiteral("one")), "1"));
     ASSERT_TRUE(writeFile(l(QStringLiteral("dir/two")), "2"));
@@ -411,7 +411,7 @@ TEST_F(Commands, RecyclingFollowsTheTrashLayout)
     EXPECT_EQ(host.names(1), QStringList{QStringLiteral("..")});
 }
 
-TEST_F(Commands, DeleteQuestionShortensLongNames)
+TEST_F(FileOpsCommands, DeleteQuestionShortensLongNames)
 {
     const auto fitsIn = [](int n) { return [n](const QString& t) { return t.size() <= n; }; };
     struct Case {
@@ -433,7 +433,7 @@ TEST_F(Commands, DeleteQuestionShortensLongNames)
 
 // --- Rename and make directory -------------------------------------------------
 
-TEST_F(Commands, FinishingARename)
+TEST_F(FileOpsCommands, FinishingARename)
 {
     struct Case {
         const char* what;
@@ -491,7 +491,7 @@ TEST_F(Commands, FinishingARename)
     }
 }
 
-TEST_F(Commands, RenamingADirectoryKeepsTheTreeInStep)
+TEST_F(FileOpsCommands, RenamingADirectoryKeepsTheTreeInStep)
 {
     QDir().mkpath(l(QStringLiteral("old")));
     QDir().mkpath(l(QStringLiteral("gone")));
@@ -503,7 +503,7 @@ TEST_F(Commands, RenamingADirectoryKeepsTheTreeInStep)
     EXPECT_TRUE(host.calls.contains(QStringLiteral("removedir ") + l(QStringLiteral("new"))));
 }
 
-TEST_F(Commands, MakeDirectoryNamesAndPlacesTheNewFolder)
+TEST_F(FileOpsCommands, MakeDirectoryNamesAndPlacesTheNewFolder)
 {
     QDir().mkpath(l(QStringLiteral("New Folder")));
     QDir().mkpath(l(QStringLiteral("New Folder (2)")));
@@ -532,7 +532,7 @@ TEST_F(Commands, MakeDirectoryNamesAndPlacesTheNewFolder)
     EXPECT_EQ(makedirEntry(host, ui, 2), 0);
 }
 
-TEST_F(Commands, RenameHelpers)
+TEST_F(FileOpsCommands, RenameHelpers)
 {
     EXPECT_EQ(dateForName(QDate(2014, 12, 5), QLocale(QLocale::German, QLocale::Germany)), QStringLiteral("05-12-14"));
     EXPECT_EQ(dateForName(QDate(2014, 12, 5), QLocale(QLocale::English, QLocale::UnitedStates)),

@@ -46,7 +46,7 @@ void setMtime(const QString& p, qint64 secs)
     ::utimensat(AT_FDCWD, QFile::encodeName(p).constData(), t, AT_SYMLINK_NOFOLLOW);
 }
 
-class CopyEngine : public ::testing::Test {
+class FileOpsEngine : public ::testing::Test {
 protected:
     QTemporaryDir tmp;
     QString src, dst;
@@ -67,7 +67,7 @@ protected:
 
 // Sizes around the chunk boundary, through the kernel copy and through our
 // own reads and writes: content, time and permissions arrive intact.
-TEST_F(CopyEngine, CopiesFilesAroundTheChunkSize)
+TEST_F(FileOpsEngine, CopiesFilesAroundTheChunkSize)
 {
     const qint64 sizes[] = {0, 1, kCopyBufferSize - 1, kCopyBufferSize, kCopyBufferSize + 1,
                             3 * kCopyBufferSize + 17};
@@ -96,7 +96,7 @@ TEST_F(CopyEngine, CopiesFilesAroundTheChunkSize)
 
 // A chunk may come in several short reads; the attempts are retried and no
 // byte is lost.
-TEST_F(CopyEngine, ShortReadsLoseNoBytes)
+TEST_F(FileOpsEngine, ShortReadsLoseNoBytes)
 {
     const QByteArray data = pattern(2 * kCopyBufferSize + 1000);
     ASSERT_TRUE(writeFile(s(QStringLiteral("a")), data));
@@ -110,7 +110,7 @@ TEST_F(CopyEngine, ShortReadsLoseNoBytes)
 
 // Five failed attempts at a chunk are survived; the sixth gives up with the
 // read error, the partial copy is removed, and OK goes on while Cancel stops.
-TEST_F(CopyEngine, ReadFailuresAreRetriedSixTimes)
+TEST_F(FileOpsEngine, ReadFailuresAreRetriedSixTimes)
 {
     struct Case {
         int failures;
@@ -158,7 +158,7 @@ TEST_F(CopyEngine, ReadFailuresAreRetriedSixTimes)
 
 // A full disk or a failing write ends that file with a message naming it and
 // the system's reason; the partial file is removed; OK goes on, Cancel stops.
-TEST_F(CopyEngine, WriteFailuresRemoveThePartialCopy)
+TEST_F(FileOpsEngine, WriteFailuresRemoveThePartialCopy)
 {
     struct Case {
         const char* what;
@@ -196,7 +196,7 @@ TEST_F(CopyEngine, WriteFailuresRemoveThePartialCopy)
 
 // The byte count decides: a source that does not hold the size it was listed
 // with is not left as a copy.
-TEST_F(CopyEngine, SizeMismatchIsReportedAndRemoved)
+TEST_F(FileOpsEngine, SizeMismatchIsReportedAndRemoved)
 {
     ASSERT_TRUE(writeFile(s(QStringLiteral("a")), pattern(100)));
     Transfer t(ui, progress);
@@ -207,7 +207,7 @@ TEST_F(CopyEngine, SizeMismatchIsReportedAndRemoved)
     EXPECT_FALSE(QFileInfo::exists(d(QStringLiteral("a"))));
 }
 
-TEST_F(CopyEngine, MissingSourceAndUncreatableDestination)
+TEST_F(FileOpsEngine, MissingSourceAndUncreatableDestination)
 {
     ASSERT_TRUE(writeFile(s(QStringLiteral("gone")), "x"));
     ASSERT_TRUE(writeFile(s(QStringLiteral("b")), "b"));
@@ -229,7 +229,7 @@ TEST_F(CopyEngine, MissingSourceAndUncreatableDestination)
 }
 
 // The sticky choices of the overwrite dialog, over three existing files.
-TEST_F(CopyEngine, OverwriteChoices)
+TEST_F(FileOpsEngine, OverwriteChoices)
 {
     struct Case {
         const char* what;
@@ -273,7 +273,7 @@ TEST_F(CopyEngine, OverwriteChoices)
     }
 }
 
-TEST_F(CopyEngine, ReadOnlyDestinationAsksFirst)
+TEST_F(FileOpsEngine, ReadOnlyDestinationAsksFirst)
 {
     for (bool yes : {false, true}) {
         SCOPED_TRACE(yes);
@@ -295,7 +295,7 @@ TEST_F(CopyEngine, ReadOnlyDestinationAsksFirst)
     }
 }
 
-TEST_F(CopyEngine, DestisolderComparesAtTwoSecondResolution)
+TEST_F(FileOpsEngine, DestisolderComparesAtTwoSecondResolution)
 {
     struct Case {
         qint64 srcTime, destTime;
@@ -320,7 +320,7 @@ TEST_F(CopyEngine, DestisolderComparesAtTwoSecondResolution)
 
 // Over itself: by name, and by another name of the same file (a hard link),
 // which must not truncate the source.
-TEST_F(CopyEngine, NeverCopiesAFileOverItself)
+TEST_F(FileOpsEngine, NeverCopiesAFileOverItself)
 {
     const QByteArray data = pattern(5000);
     ASSERT_TRUE(writeFile(s(QStringLiteral("f")), data));
@@ -339,7 +339,7 @@ TEST_F(CopyEngine, NeverCopiesAFileOverItself)
     EXPECT_EQ(readFile(s(QStringLiteral("f"))), data);
 }
 
-TEST_F(CopyEngine, RefusesADirectoryIntoItself)
+TEST_F(FileOpsEngine, RefusesADirectoryIntoItself)
 {
     QDir().mkpath(s(QStringLiteral("tree/sub")));
     ASSERT_TRUE(writeFile(s(QStringLiteral("tree/sub/x")), "x"));
@@ -358,7 +358,7 @@ TEST_F(CopyEngine, RefusesADirectoryIntoItself)
 
 // A tree: nested directories, links copied as links, a pipe that is made
 // anew and never read, permissions and times kept.
-TEST_F(CopyEngine, CopiesTreesWithLinksPipesAndAttributes)
+TEST_F(FileOpsEngine, CopiesTreesWithLinksPipesAndAttributes)
 {
     const QString t = s(QStringLiteral("t"));
     QDir().mkpath(t + QStringLiteral("/a/b"));
@@ -388,7 +388,7 @@ TEST_F(CopyEngine, CopiesTreesWithLinksPipesAndAttributes)
 }
 
 // Copying a tree into an existing one asks about the files that exist.
-TEST_F(CopyEngine, MergesTreesWithTheSameQuestions)
+TEST_F(FileOpsEngine, MergesTreesWithTheSameQuestions)
 {
     ASSERT_TRUE(writeFile(s(QStringLiteral("t/same")), "new"));
     ASSERT_TRUE(writeFile(s(QStringLiteral("t/other")), "other"));
@@ -400,7 +400,7 @@ TEST_F(CopyEngine, MergesTreesWithTheSameQuestions)
     EXPECT_EQ(readFile(d(QStringLiteral("t/other"))), QByteArray("other"));
 }
 
-TEST_F(CopyEngine, OpticalSourcesLoseTheirReadOnlyState)
+TEST_F(FileOpsEngine, OpticalSourcesLoseTheirReadOnlyState)
 {
     ASSERT_TRUE(writeFile(s(QStringLiteral("ro")), "x"));
     ::chmod(QFile::encodeName(s(QStringLiteral("ro"))).constData(), 0444);
@@ -410,7 +410,7 @@ TEST_F(CopyEngine, OpticalSourcesLoseTheirReadOnlyState)
     EXPECT_EQ(statOf(d(QStringLiteral("ro"))).st_mode & 0777, 0644u);
 }
 
-TEST_F(CopyEngine, MoveWithinAVolumeRenames)
+TEST_F(FileOpsEngine, MoveWithinAVolumeRenames)
 {
     ASSERT_TRUE(writeFile(s(QStringLiteral("t/x")), "x"));
     ASSERT_TRUE(writeFile(s(QStringLiteral("f")), "f"));
@@ -426,19 +426,19 @@ TEST_F(CopyEngine, MoveWithinAVolumeRenames)
 }
 
 // Two volumes: a folder in /dev/shm (tmpfs) and one beside the tests.
-class CrossVolume : public CopyEngine {
+class FileOpsCrossVolume : public FileOpsEngine {
 protected:
     QTemporaryDir shm{QStringLiteral("/dev/shm/zxfileops-XXXXXX")};
     void SetUp() override
     {
-        CopyEngine::SetUp();
+        FileOpsEngine::SetUp();
         if (!shm.isValid() || statOf(shm.path()).st_dev == statOf(tmp.path()).st_dev)
             GTEST_SKIP() << "no second file system";
         dst = shm.path();
     }
 };
 
-TEST_F(CrossVolume, MovesCopyCheckAndThenRemove)
+TEST_F(FileOpsCrossVolume, MovesCopyCheckAndThenRemove)
 {
     const QString t = s(QStringLiteral("tree"));
     ASSERT_TRUE(writeFile(t + QStringLiteral("/a/one"), pattern(700000, 1)));
@@ -463,7 +463,7 @@ TEST_F(CrossVolume, MovesCopyCheckAndThenRemove)
 
 // A failed write in a move across volumes leaves that source file in place
 // and no partial copy; the other files move.
-TEST_F(CrossVolume, AFailedMoveKeepsTheSource)
+TEST_F(FileOpsCrossVolume, AFailedMoveKeepsTheSource)
 {
     const QString t = s(QStringLiteral("tree"));
     ASSERT_TRUE(writeFile(t + QStringLiteral("/big"), pattern(3 * kCopyBufferSize, 1)));
@@ -482,7 +482,7 @@ TEST_F(CrossVolume, AFailedMoveKeepsTheSource)
 
 // Cancel in the middle of a file: the file is abandoned and removed, nothing
 // after it is copied, and a move keeps its source.
-TEST_F(CrossVolume, CancelInTheMiddleOfAFile)
+TEST_F(FileOpsCrossVolume, CancelInTheMiddleOfAFile)
 {
     for (Operation op : {Operation::Copy, Operation::Move}) {
         SCOPED_TRACE(op == Operation::Copy ? "copy" : "move");
@@ -510,7 +510,7 @@ TEST_F(CrossVolume, CancelInTheMiddleOfAFile)
     }
 }
 
-TEST_F(CrossVolume, MoveOverAnExistingFileAsksFirst)
+TEST_F(FileOpsCrossVolume, MoveOverAnExistingFileAsksFirst)
 {
     ASSERT_TRUE(writeFile(s(QStringLiteral("x")), "new"));
     ASSERT_TRUE(writeFile(d(QStringLiteral("x")), "old"));

@@ -64,7 +64,7 @@ public:
             e.size = e.isdir ? 0 : fi.size();
             if (e.isdir)
                 e.attr |= AttrDirectory;
-            if (!fi.isSymLink() && !fi.isWritable())
+            if (!fi.isSymLink() && !(fi.permissions() & QFileDevice::WriteOwner))
                 e.attr |= AttrReadOnly;
             if (!fi.isSymLink() && !fi.isDir() && !fi.isFile())
                 e.attr |= AttrSystem;
