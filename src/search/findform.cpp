@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
@@ -176,6 +177,10 @@ Tfilefindform::Tfilefindform(FindHost& host, UserInterface& ui, FindOptions& opt
     edtString->setEditable(true);
     edtString->setInsertPolicy(QComboBox::NoInsert);
     edtString->setMaxVisibleItems(kTextHistoryMax);
+    // The text's case matters when "Case sensitive" is on: never swap it for
+    // a history item that differs only in case.
+    if (edtString->completer())
+        edtString->completer()->setCaseSensitivity(Qt::CaseSensitive);
     textLabel->setBuddy(edtString);
     filesLabel = new QLabel(QStringLiteral("File names matching:"), this);
     edtFiles = new QComboBox(this);
