@@ -23,16 +23,29 @@ void sortRange(PanelModel& m, int last, int first, int kind, bool showCase)
     std::iota(idx.begin(), idx.end(), first);
     const QVector<Entry>& e = m.entries;
     if (kind == SortName || kind == SortExtension) {
-        // Keys computed once: upper-casing or cutting per comparison would
+        // Keys computed once and sorted beside their indices: upper-casing or
+        // cutting per comparison, or fetching keys from a side table, would
         // dominate the time of a large sort.
-        std::vector<QString> keys(static_cast<size_t>(n));
+        std::vector<QString> owned;
+        if (kind == SortExtension || showCase)
+            owned.resize(static_cast<size_t>(n));
+        struct Key {
+            QStringView key;
+            int index;
+        };
+        std::vector<Key> keys(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i) {
             const QString& name = e[first + i].name;
-            keys[size_t(i)] = kind == SortName ? (showCase ? name.toUpper() : name) : extractFileExt(name);
+            if (kind == SortName && !showCase) {
+                keys[size_t(i)] = {QStringView(name), first + i};
+            } else {
+                owned[size_t(i)] = kind == SortName ? name.toUpper() : extractFileExt(name);
+                keys[size_t(i)] = {QStringView(owned[size_t(i)]), first + i};
+            }
         }
-        std::sort(idx.begin(), idx.end(), [&keys, first](int a, int b) {
-            return QStringView(keys[size_t(a - first)]).compare(QStringView(keys[size_t(b - first)])) < 0;
-        });
+        std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.key.compare(b.key) < 0; });
+        for (int i = 0; i < n; ++i)
+            idx[size_t(i)] = keys[size_t(i)].index;
     } else if (kind == SortSize) {
         std::sort(idx.begin(), idx.end(), [&e](int a, int b) { return e[a].size < e[b].size; });
     } else if (kind == SortTime) {

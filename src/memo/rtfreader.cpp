@@ -208,7 +208,7 @@ private:
 
     // Document tables.
     int docCodepage_ = 1252;
-    int defaultFont_ = -1;
+    int defaultFont_ = 0;  // \deff; font 0 when the document names none
     QHash<int, FontEntry> fonts_;
     int fontEntry_ = -1;
     int fontCharset_ = 0;

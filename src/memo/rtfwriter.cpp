@@ -1,7 +1,9 @@
 // RTF writer: the document's blocks and fragments as RTF 1.x that word
-// processors and RichEdit read. Character formatting is written as changes
-// from the previous fragment; each paragraph starts with \pard and its own
-// properties. Bullets use the \pn form, which every reader understands.
+// processors and RichEdit read. Each paragraph starts with \pard and its own
+// properties; each fragment whose formatting differs from the document's
+// default is written as a group of its own, so no reader has to undo
+// properties (some take "\cf0" or "\highlight0" for black). Bullets use
+// the \pn form, which every reader understands.
 #include "memo/rtf.h"
 #include "memo/rtfcommon.h"
 
@@ -86,7 +88,7 @@ private:
     int fontFor(const QString& family);
     int colorFor(const QColor& c);
     CharProps propsOf(const QTextCharFormat& f);
-    void writeProps(const CharProps& p);
+    void writeProps(QByteArray& w, const CharProps& p) const;
     void writeText(const QString& text, qsizetype from, qsizetype to);
     void writeParagraph(const QTextBlock& block);
     static void escapeInto(QByteArray& out, const QString& text);
@@ -147,9 +149,8 @@ CharProps Writer::propsOf(const QTextCharFormat& f)
     return p;
 }
 
-void Writer::writeProps(const CharProps& p)
+void Writer::writeProps(QByteArray& w, const CharProps& p) const
 {
-    QByteArray w;
     if (p.font != cur_.font)
         w += "\\f" + QByteArray::number(p.font);
     if (p.halfPoints != cur_.halfPoints)
@@ -168,11 +169,6 @@ void Writer::writeProps(const CharProps& p)
         w += "\\highlight" + QByteArray::number(p.bg);
     if (p.valign != cur_.valign)
         w += p.valign > 0 ? "\\super" : p.valign < 0 ? "\\sub" : "\\nosupersub";
-    if (!w.isEmpty()) {
-        body_ += w;
-        body_ += ' ';
-    }
-    cur_ = p;
 }
 
 void Writer::escapeInto(QByteArray& out, const QString& text)
@@ -208,7 +204,7 @@ void Writer::escapeInto(QByteArray& out, const QString& text)
             // readers without Unicode.
             out += "\\u";
             out += QByteArray::number(int(qint16(u)));
-            out += '?';
+            out += "\\'3f";
         }
     }
 }
@@ -290,9 +286,16 @@ void Writer::writeParagraph(const QTextBlock& block)
         const QTextFragment frag = it.fragment();
         if (!frag.isValid())
             continue;
-        writeProps(propsOf(frag.charFormat()));
+        QByteArray props;
+        writeProps(props, propsOf(frag.charFormat()));
         const QString text = frag.text();
-        writeText(text, 0, text.size());
+        if (props.isEmpty()) {
+            writeText(text, 0, text.size());
+        } else {
+            body_ += '{' + props + ' ';
+            writeText(text, 0, text.size());
+            body_ += '}';
+        }
         endsWithBreak = text.endsWith(QChar(kPageBreak));
     }
     // A paragraph that ends in a page break is ended by that \page.

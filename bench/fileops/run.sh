@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Times our copy, move and delete engine beside cp, cp -r, mv and rm -rf in
+# the same run, on the same data (warm page cache for both sides).
+#   bench/fileops/run.sh BUILD_DIR
+# Data goes to /work/benchdata (or $ZX_BENCH_DIR) and /dev/shm; all removed at the end.
+set -euo pipefail
+build_dir="${1:?build dir}"
+bin="$build_dir/bench/fileops/fileops_bench"
+[ -x "$bin" ] || { echo "build the benchmarks target first: $bin" >&2; exit 1; }
+base="${ZX_BENCH_DIR:-/work/benchdata}"
+[ -d "$(dirname "$base")" ] || base=/tmp/zx-benchdata
+work="$base/fileops.$$"
+other=/dev/shm/zx-fileops-bench.$$
+runs="${ZX_BENCH_RUNS:-3}"
+mkdir -p "$work" "$other"
+trap 'rm -rf "$work" "$other"' EXIT
+
+now() { date +%s.%N; }
+# best of $runs: prepare (untimed) then the timed command
+best() {
+  local prep="$1"; shift
+  local best=""
+  for _ in $(seq "$runs"); do
+    eval "$prep"
+    sync
+    local t0 t1
+    t0=$(now); "$@"; t1=$(now)
+    local t; t=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f", b - a }')
+    if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then best=$t; fi
+  done
+  echo "$best"
+}
+report() {  # name ours theirs tool
+  awk -v n="$1" -v o="$2" -v t="$3" -v tool="$4" \
+    'BEGIN { printf "%-36s ours %7.3f s   %-6s %7.3f s   ratio %.2f\n", n, o, tool, t, o / t }'
+}
+
+echo "fileops: data in $work and $other, best of $runs runs"
+head -c $((1024*1024*1024)) /dev/urandom > "$work/big.bin"
+mkdir -p "$work/tree"
+for d in $(seq -w 0 99); do
+  mkdir -p "$work/tree/d$d"
+  for f in $(seq -w 0 99); do head -c 4096 /dev/urandom > "$work/tree/d$d/f$f"; done
+done
+cat "$work/big.bin" > /dev/null
+
+mkdir -p "$work/out"
+t_cp=$(best 'rm -rf "$work/out"; mkdir -p "$work/out"' cp "$work/big.bin" "$work/out/")
+t_us=$(best 'rm -rf "$work/out"; mkdir -p "$work/out"' "$bin" copy "$work/big.bin" "$work/out")
+cmp -s "$work/big.bin" "$work/out/big.bin" || { echo "1 GiB copy differs" >&2; exit 1; }
+report "copy one 1 GiB file" "$t_us" "$t_cp" "cp"
+rm -rf "$work/out"
+
+t_cp=$(best 'rm -rf "$work/out"; mkdir -p "$work/out"' cp -r "$work/tree" "$work/out/")
+t_us=$(best 'rm -rf "$work/out"; mkdir -p "$work/out"' "$bin" copy "$work/tree" "$work/out")
+diff -r "$work/tree" "$work/out/tree" > /dev/null || { echo "tree copy differs" >&2; exit 1; }
+report "copy 10,000 x 4 KiB in 100 dirs" "$t_us" "$t_cp" "cp -r"
+
+t_rm=$(best 'rm -rf "$work/del"; cp -r "$work/tree" "$work/del"' rm -rf "$work/del")
+t_us=$(best 'rm -rf "$work/del"; cp -r "$work/tree" "$work/del"' "$bin" delete "$work/del")
+[ ! -e "$work/del" ] || { echo "tree not deleted" >&2; exit 1; }
+report "delete that tree" "$t_us" "$t_rm" "rm -rf"
+
+t_mv=$(best 'rm -rf "$work/mv" "$other/mv"; cp -r "$work/tree" "$work/mv"' mv "$work/mv" "$other/")
+t_us=$(best 'rm -rf "$work/mv" "$other/mv"; cp -r "$work/tree" "$work/mv"' "$bin" move "$work/mv" "$other")
+[ ! -e "$work/mv" ] && diff -r "$work/tree" "$other/mv" > /dev/null || { echo "move differs" >&2; exit 1; }
+report "move that tree to tmpfs" "$t_us" "$t_mv" "mv"
