@@ -165,6 +165,9 @@ bool EncryptionCommands::GetEncryptPassword(bool setMode)
         };
         result = dlg.exec() == QDialog::Accepted ? O::Accept : O::Reject;
         dlg.passwordedit->clear();
+        // Let the main window redraw its highlight bar and refocus the panel.
+        if (auto* qtUi = dynamic_cast<QtUserInterface*>(&ui_); qtUi && qtUi->afterDialog)
+            qtUi->afterDialog();
     } else {
         Question q;
         q.id = QStringLiteral("password");
