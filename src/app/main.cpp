@@ -4,6 +4,7 @@
 #include "mainform/settings.h"
 #include "platform/paths.h"
 #include "platform/volumes.h"
+#include "shell/places.h"
 
 #include <QApplication>
 #include <QDir>
@@ -37,6 +38,7 @@ int main(int argc, char** argv)
     zx::MainWindow w(settings, ui, opt);
     ui.setParentWindow(&w);
     ui.afterDialog = [&w] { w.focusactivepanel(); };
+    zx::registerPlaceCommands(w);
     w.show();
     return app.exec();
 }

@@ -1,5 +1,5 @@
 if(TARGET zx_mainform)
 add_executable(zarvex ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
 set_target_properties(zarvex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/src/app)
-target_link_libraries(zarvex PRIVATE zx_mainform)
+target_link_libraries(zarvex PRIVATE zx_mainform zx_shell)
 endif()

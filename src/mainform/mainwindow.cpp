@@ -1,6 +1,7 @@
 #include "mainform/mainwindow.h"
 
 #include "app/userinterface.h"
+#include "mainform/contextmenu.h"
 #include "mainform/drives.h"
 #include "mainform/drivetabrow.h"
 #include "mainform/format.h"
@@ -21,6 +22,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -536,10 +538,12 @@ void MainWindow::mymouseup(PanelView* v, QMouseEvent* e)
             drawhighlightbar(p);
         }
     } else if (e->button() == Qt::RightButton) {
-        if (i >= 0)
-            runCommand(QStringLiteral("contextmenu"));
-        else if (!model(p).st.dir.isEmpty())
-            runCommand(QStringLiteral("dircontextmenu"));
+        if (i >= 0) {
+            showContextMenu(p, e->globalPosition().toPoint(), true);
+            drawhighlightbar(activepanel_);
+        } else if (!model(p).st.dir.isEmpty()) {
+            showContextMenu(p, e->globalPosition().toPoint(), false);
+        }
     }
 }
 
@@ -893,6 +897,41 @@ void MainWindow::gotomydocuments(int panel)
     const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (nameisadirectory(docs))
         opendrive(driveLetterOf(docs), docs, panel);
+}
+
+QStringList MainWindow::selectedPaths(int panel) const
+{
+    const int p = clampPanel(panel);
+    const PanelModel& m = models_[p - 1];
+    QStringList out;
+    for (int i = 0; i < m.count(); ++i)
+        if (m.entries[i].tagged && !m.backdir(i))
+            out << entryPath(p, i);
+    if (out.isEmpty() && m.valid(m.current) && !m.backdir(m.current))
+        out << entryPath(p, m.current);
+    return out;
+}
+
+void MainWindow::showContextMenu(int panel, const QPoint& globalPos, bool onEntry)
+{
+    const int p = clampPanel(panel);
+    const PanelModel& m = model(p);
+    MenuTarget t;
+    if (onEntry) {
+        t.paths = selectedPaths(p);
+        const Entry* e = m.currentEntry();
+        t.isDirectory = e && e->isdir;
+    } else {
+        t.paths = {m.st.dir};
+        t.isDirectory = true;
+        t.panelDirectory = true;
+    }
+    QMenu* menu = buildContextMenu(*this, t, this);
+    if (menuHook)
+        menuHook(menu);
+    else
+        menu->exec(globalPos);
+    menu->deleteLater();
 }
 
 void MainWindow::disableupdating(int panel)

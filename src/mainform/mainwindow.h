@@ -20,6 +20,7 @@
 #include <memory>
 
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QSocketNotifier;
@@ -134,6 +135,15 @@ public:
     void addCloseCheck(std::function<bool()> check);
     QPushButton* statusButton(const QString& command) const;
     void updateButtons();
+
+    // The right-click menu for the tagged (or current) entries, or for the
+    // panel's directory when onEntry is false. Tests set menuHook to look at
+    // the menu instead of showing it.
+    void showContextMenu(int panel, const QPoint& globalPos, bool onEntry);
+    std::function<void(QMenu*)> menuHook;
+    // Full paths of the tagged entries of a panel, or of its current entry
+    // when none is tagged (navigational entries left out).
+    QStringList selectedPaths(int panel) const;
 
     // Saves the settings unless portable.
     void writeSettings();

@@ -477,7 +477,7 @@ void Reader::controlSymbol(char c)
         break;
     case '~': appendChar(0x00A0); break;
     case '_': appendChar(0x2011); break;
-    case '-': break;  // optional hyphen
+    case '-': appendChar(0x00AD); break;  // optional hyphen: a soft hyphen in the text
     case '\r':
     case '\n': controlWord("par", false, 0); break;
     case '\t': appendChar(u'\t'); break;

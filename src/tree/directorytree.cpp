@@ -211,6 +211,28 @@ QString DirectoryTree::normalize(const QString& path)
     return p;
 }
 
+// Whether the full path of n is exactly path, compared from the end upwards
+// without building the path.
+bool DirectoryTree::pathIs(NodeId n, QStringView path) const
+{
+    qsizetype end = path.size();
+    for (NodeId c = n; c != kNone; c = parent(c)) {
+        const QString& t = text(c);
+        const NodeId p = parent(c);
+        if (p == kNone)
+            return end == t.size() && path.left(end) == t;
+        if (end < t.size() || path.mid(end - t.size(), t.size()) != t)
+            return false;
+        end -= t.size();
+        if (!text(p).endsWith(QLatin1Char('/'))) {
+            if (end < 1 || path[end - 1] != QLatin1Char('/'))
+                return false;
+            --end;
+        }
+    }
+    return false;
+}
+
 DirectoryTree::NodeId DirectoryTree::findintree(const QString& pathIn) const
 {
     if (pathIn.isEmpty())
@@ -229,7 +251,7 @@ DirectoryTree::NodeId DirectoryTree::findintree(const QString& pathIn) const
             return kNone;
         for (int pos : it.value()) {
             const NodeId n = index_[size_t(pos)].node;
-            if (n != kNone && tvexpandname(n) == path)
+            if (n != kNone && pathIs(n, path))
                 return n;
         }
         return kNone;

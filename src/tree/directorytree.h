@@ -131,6 +131,7 @@ private:
         NodeId node = kNone;   // kNone: removed
     };
 
+    bool pathIs(NodeId n, QStringView path) const;
     static QString normalize(const QString& path);
     static QString joinPath(const QString& dir, const QString& name);
     void indexAdd(NodeId n);

@@ -4,6 +4,7 @@
 #include "mainform/panelview.h"
 #include "mainform/sortbox.h"
 #include <QRadioButton>
+#include <QMenu>
 #include "platform/filenames.h"
 #include "support/scripteduserinterface.h"
 #include "support/testenv.h"
@@ -557,4 +558,80 @@ TEST_F(WindowFixture, MouseTrailsSelectAfterRestingAndFocusFollows)
     QTest::mouseMove(w->getlistbox(1)->viewport(), rowPoint(1, 4) + QPoint(3, 0));
     EXPECT_EQ(w->model(1).hoverindex, 4);
     ASSERT_TRUE(waitUntil([&] { return w->model(1).current == 4; }, 2000));   // after 0.6 s
+}
+
+// ---- right-click menu
+
+namespace {
+QStringList topCaptions(QMenu* m)
+{
+    QStringList out;
+    for (QAction* a : m->actions())
+        out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return out;
+}
+QAction* findAction(QMenu* m, const QString& text)
+{
+    for (QAction* a : m->actions()) {
+        if (a->text() == text)
+            return a;
+        if (a->menu())
+            if (QAction* sub = findAction(a->menu(), text))
+                return sub;
+    }
+    return nullptr;
+}
+}  // namespace
+
+TEST_F(WindowFixture, RightClickMenuForFilesAndDirectories)
+{
+    open();
+    QStringList fileMenu, dirMenu, placeMenu;
+    bool sortEnabled = false, encryptEnabled = true;
+    w->menuHook = [&](QMenu* m) {
+        fileMenu = topCaptions(m);
+        sortEnabled = findAction(m, QStringLiteral("Sort   (S)"))->isEnabled();
+        encryptEnabled = findAction(m, QStringLiteral("Encrypt"))->isEnabled();
+    };
+    QTest::mouseClick(w->getlistbox(1)->viewport(), Qt::RightButton, Qt::NoModifier, rowPoint(1, 3));
+    EXPECT_EQ(fileMenu, (QStringList{"Open/Execute", "Open with", "-", "View    (V)", "ZX Edit", "ZX Zip/Rar functions",
+                                     "ZX File encryption", "-", "Rename   (R)", "Delete   (D)",
+                                     "Make Directory/Folder   (M)", "-", "File associations", "-", "Sort   (S)",
+                                     "Browse Directory Tree   (T)", "ZX Utilites", "ZX Go to . . .", "-",
+                                     "Properties"}));
+    EXPECT_TRUE(sortEnabled);
+    EXPECT_EQ(encryptEnabled, w->hasCommand(QStringLiteral("encrypt")));
+
+    w->menuHook = [&](QMenu* m) { dirMenu = topCaptions(m); };
+    QTest::mouseClick(w->getlistbox(1)->viewport(), Qt::RightButton, Qt::NoModifier, rowPoint(1, 1));
+    EXPECT_FALSE(dirMenu.contains(QStringLiteral("View    (V)")));
+    EXPECT_FALSE(dirMenu.contains(QStringLiteral("ZX Edit")));
+    EXPECT_FALSE(dirMenu.contains(QStringLiteral("System context menu")));
+    EXPECT_FALSE(dirMenu.contains(QStringLiteral("Create Desktop Shortcut")));
+    EXPECT_EQ(dirMenu.indexOf(QStringLiteral("File associations")) - 1,
+              dirMenu.indexOf(QStringLiteral("Make Directory/Folder   (M)")));   // no separator between
+
+    // Below the entries: the directory's own menu.
+    w->menuHook = [&](QMenu* m) { placeMenu = topCaptions(m); };
+    QTest::mouseClick(w->getlistbox(1)->viewport(), Qt::RightButton, Qt::NoModifier,
+                      QPoint(60, w->getlistbox(1)->viewport()->height() - 3));
+    EXPECT_FALSE(placeMenu.contains(QStringLiteral("Open/Execute")));
+    EXPECT_TRUE(placeMenu.contains(QStringLiteral("Make Directory/Folder   (M)")));
+    EXPECT_FALSE(placeMenu.contains(QStringLiteral("Delete   (D)")));
+}
+
+TEST_F(WindowFixture, MenuItemsRunTheirCommands)
+{
+    open();
+    ui.expectAsk(QStringLiteral("sort"), 2);
+    w->menuHook = [&](QMenu* m) { findAction(m, QStringLiteral("Sort   (S)"))->trigger(); };
+    QTest::mouseClick(w->getlistbox(1)->viewport(), Qt::RightButton, Qt::NoModifier, rowPoint(1, 3));
+    EXPECT_EQ(w->model(1).st.sortkind, 2);
+    // The entries a command works on: the tagged ones, else the current one.
+    click(1, 3, Qt::ControlModifier);
+    click(1, 5, Qt::ControlModifier);
+    EXPECT_EQ(w->selectedPaths(1).size(), 2);
+    type('u');
+    w->model(1).current = 0;
+    EXPECT_TRUE(w->selectedPaths(1).isEmpty());   // ".." is never a target
 }

@@ -196,7 +196,7 @@ const Feature kFeatures[] = {
      }},
     {"unicode and escapes", [](QTextCursor& c) {
          c.insertText(QStringLiteral("caf\u00E9 \u20AC \u201Cq\u201D \u03A9mega \u4E2D\u6587 \u2713 \U0001F600 "
-                                     "{braces} back\\slash \u00A0nbsp"),
+                                     "{braces} back\\slash \u00A0nbsp soft\u00ADhyphen \u2011"),
                       base());
      }},
 };
@@ -462,7 +462,7 @@ TEST(RtfReader, TextOfConstructs)
         {"minimal", "{\\rtf1 Hello}", "Hello"},
         {"final par adds no paragraph", "{\\rtf1 a\\par}", "a"},
         {"empty paragraphs", "{\\rtf1 a\\par\\par b\\par\\par}", "a\n\nb\n"},
-        {"control symbols", "{\\rtf1 \\{x\\} \\\\ a\\~b\\-c\\_d}", QStringLiteral("{x} \\ a\u00A0bc\u2011d")},
+        {"control symbols", "{\\rtf1 \\{x\\} \\\\ a\\~b\\-c\\_d}", QStringLiteral("{x} \\ a\u00A0b\u00ADc\u2011d")},
         {"newline in source is nothing", "{\\rtf1 a\r\nb\nc}", "abc"},
         {"escaped newline is a paragraph", "{\\rtf1 a\\\nb}", "a\nb"},
         {"special words", "{\\rtf1 \\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote}",
