@@ -4,7 +4,7 @@
 #include "mainform/settings.h"
 #include "platform/paths.h"
 #include "platform/volumes.h"
-#include "shell/places.h"
+#include "app/wiring.h"
 
 #include <QApplication>
 #include <QDir>
@@ -38,7 +38,7 @@ int main(int argc, char** argv)
     zx::MainWindow w(settings, ui, opt);
     ui.setParentWindow(&w);
     ui.afterDialog = [&w] { w.focusactivepanel(); };
-    zx::registerPlaceCommands(w);
+    zx::ProgramCommands commands(w, settings, ui);
     w.show();
     return app.exec();
 }

@@ -299,7 +299,8 @@ bool Transfer::QCopyFile(const QString& src, const QString& destination, bool de
     progress_.writeRate = -1;
 
     // 6. The copy loop.
-    std::unique_ptr<char[]> buffer(new char[kCopyBufferSize]);
+    // The buffer is needed only when the kernel cannot move the bytes itself.
+    std::unique_ptr<char[]> buffer;
     qint64 bytesRead = 0, bytesWritten = 0;
     bool failed = false, result = true;
     bool kernelCopy = io_->useCopyRange();
@@ -330,6 +331,8 @@ bool Transfer::QCopyFile(const QString& src, const QString& destination, bool de
                 }
                 kfill += n;
             } else {
+                if (!buffer)
+                    buffer.reset(new char[kCopyBufferSize]);
                 n = io_->read(in, buffer.get() + bfill, want);
                 if (n < 0) {
                     readErr = errno;
@@ -385,6 +388,10 @@ bool Transfer::QCopyFile(const QString& src, const QString& destination, bool de
     if (attrsKnown) {
         const timespec times[2] = {sst.st_atim, sst.st_mtim};
         ::futimens(out, times);
+        mode_t mode = sst.st_mode & 07777;
+        if (sourceIsOptical)
+            mode |= S_IWUSR;
+        ::fchmod(out, mode);
     }
     const int closeRc = io_->close(out);
     if (closeRc != 0 && !failed) {
@@ -393,12 +400,6 @@ bool Transfer::QCopyFile(const QString& src, const QString& destination, bool de
         if (okCancel(kAskWriteError, QStringLiteral("Cannot write ") + dest + QLatin1Char('\r') + systemReason(err),
                      MsgKind::Error))
             result = false;
-    }
-    if (attrsKnown) {
-        mode_t mode = sst.st_mode & 07777;
-        if (sourceIsOptical)
-            mode |= S_IWUSR;
-        ::chmod(fsPath(dest).constData(), mode);
     }
     io_->close(in);
 

@@ -1479,8 +1479,15 @@ void MainWindow::closeEvent(QCloseEvent* e)
     e->accept();
 }
 
+void MainWindow::addSettingsSaver(std::function<void()> saver)
+{
+    settingsSavers_.append(std::move(saver));
+}
+
 void MainWindow::writeSettings()
 {
+    for (const auto& saver : settingsSavers_)
+        saver();
     if (opt_.portablemode)
         return;
     settings_.max = isMaximized();

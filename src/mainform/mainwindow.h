@@ -145,8 +145,10 @@ public:
     // when none is tagged (navigational entries left out).
     QStringList selectedPaths(int panel) const;
 
-    // Saves the settings unless portable.
+    // Saves the settings unless portable; savers registered here first copy
+    // their subsystems' values into the settings.
     void writeSettings();
+    void addSettingsSaver(std::function<void()> saver);
 
 Q_SIGNALS:
     void listingApplied(int panel);
@@ -206,6 +208,7 @@ private:
     QHash<QString, QPushButton*> buttonByCommand_;
     QHash<QString, std::function<void()>> commands_;
     QList<std::function<bool()>> closeChecks_;
+    QList<std::function<void()>> settingsSavers_;
 
     QList<platform::Volume> volumes_;
     QString pendingpath_;

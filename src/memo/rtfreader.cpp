@@ -855,6 +855,10 @@ void Reader::appendChar(char16_t ch)
     }
     if (QChar::isLowSurrogate(ch))
         ch = QChar::ReplacementCharacter;
+    // The document keeps these for its own objects and frames; as text they
+    // would stand for objects that are not there.
+    if (ch == QChar::ObjectReplacementCharacter || ch == 0xFDD0 || ch == 0xFDD1)
+        return;
     if (!(st().c == runState_))
         flushRun();
     runState_ = st().c;

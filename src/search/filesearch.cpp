@@ -79,8 +79,11 @@ int roundHalfEvenPercent(qint64 pos, qint64 size)
     return int(q);
 }
 
+// buf and folded are the caller's chunk buffers (kept from file to file: a
+// fresh 80 KB allocation per file costs more than reading a small file).
 bool fileContainsFd(int fd, qint64 size, const QByteArray& text, bool caseSensitive,
-                    const std::atomic<bool>* stop, const std::function<void(int)>& progress)
+                    const std::atomic<bool>* stop, const std::function<void(int)>& progress,
+                    std::vector<unsigned char>& buf, std::vector<unsigned char>& folded)
 {
     if (text.isEmpty())
         return true;
@@ -89,8 +92,9 @@ bool fileContainsFd(int fd, qint64 size, const QByteArray& text, bool caseSensit
     if (!caseSensitive)
         for (char& c : needle)
             c = char(asciiUpper(static_cast<unsigned char>(c)));
-    std::vector<unsigned char> buf(kSearchChunk);
-    std::vector<unsigned char> folded(caseSensitive ? 0 : kSearchChunk);
+    buf.resize(kSearchChunk);
+    if (!caseSensitive)
+        folded.resize(kSearchChunk);
     qint64 pos = 0;
     for (;;) {
         ssize_t got;
@@ -185,8 +189,9 @@ bool filecontains(const QByteArray& text, const QString& path, bool caseSensitiv
         return false;
     struct stat st;
     bool found = false;
+    std::vector<unsigned char> buf, folded;
     if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
-        found = fileContainsFd(fd, st.st_size, text, caseSensitive, stop, progress);
+        found = fileContainsFd(fd, st.st_size, text, caseSensitive, stop, progress, buf, folded);
     close(fd);
     return found;
 }
@@ -322,7 +327,7 @@ void FileSearch::searchfolder(int dirFd, const QByteArray& dirPath, int depth)
                 continue;
             const QString name = QFile::decodeName(item.name);
             const bool found = fileContainsFd(fd, size, text_, s_.caseSensitive, &stop_,
-                                              [&](int pct) { status(dirPath, name, pct); });
+                                              [&](int pct) { status(dirPath, name, pct); }, buf_, folded_);
             close(fd);
             if (!found)
                 continue;

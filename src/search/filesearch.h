@@ -15,6 +15,7 @@
 #include <QThread>
 #include <atomic>
 #include <functional>
+#include <vector>
 
 namespace zx {
 
@@ -103,6 +104,7 @@ private:
     int statusIntervalMs_ = 0;
     qint64 lastStatusNs_ = 0;
     unsigned long long dev_ = 0;
+    std::vector<unsigned char> buf_, folded_;   // chunk buffers, reused for every file
 };
 
 // The search worker thread. Create it, connect report() with

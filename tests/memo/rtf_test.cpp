@@ -484,6 +484,7 @@ TEST(RtfReader, TextOfConstructs)
         {"fallback ends with group", "{\\rtf1\\uc3 \\u937{}ab}", QStringLiteral("\u03A9ab")},
         {"surrogate pair", "{\\rtf1 \\u-10179?\\u-8704?}", QStringLiteral("\U0001F600")},
         {"lone surrogate", "{\\rtf1 \\u-10179?x}", QStringLiteral("\uFFFDx")},
+        {"object and frame marks dropped", "{\\rtf1 a\\u-4?b\\u-560?\\u-559?c}", "abc"},
         {"unicode out of range", "{\\rtf1 \\u70000?\\u-70000?\\u99999999999999999999?x}",
          QStringLiteral("\uFFFD\uFFFD\uFFFDx")},
         {"field result kept", "{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}} after}",

@@ -1,0 +1,106 @@
+// The whole program's command surface: every subsystem's commands reach the
+// main window's keys, buttons and menu.
+#include "app/wiring.h"
+
+#include "encrypt/accounts.h"
+#include "encrypt/encrypt.h"
+#include "mainform/mainwindow.h"
+#include "mainform/panelview.h"
+#include "support/scripteduserinterface.h"
+#include "support/testenv.h"
+
+#include <QDir>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace zx;
+using zx::test::ScriptedUserInterface;
+using zx::test::waitUntil;
+using zx::test::writeFile;
+
+namespace {
+
+struct Program : ::testing::Test {
+    QTemporaryDir tmp;
+    Settings settings;
+    ScriptedUserInterface ui;
+    std::unique_ptr<MainWindow> w;
+    std::unique_ptr<ProgramCommands> commands;
+
+    void SetUp() override
+    {
+        writeFile(tmp.path() + QStringLiteral("/apple.txt"), "apple pie");
+        writeFile(tmp.path() + QStringLiteral("/plum.txt"), "plums");
+        MainWindowOptions opt;
+        opt.startdir = tmp.path();
+        opt.portablemode = true;
+        opt.settleMs = 100;
+        w = std::make_unique<MainWindow>(settings, ui, opt);
+        commands = std::make_unique<ProgramCommands>(*w, settings, ui);
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    }
+    QStringList names() const
+    {
+        QStringList out;
+        for (const Entry& e : w->model(1).entries)
+            out << e.name;
+        return out;
+    }
+    void runMenuItem(int row, const QString& caption)
+    {
+        w->menuHook = [&](QMenu* m) {
+            std::function<QAction*(QMenu*)> find = [&](QMenu* mm) -> QAction* {
+                for (QAction* a : mm->actions()) {
+                    if (a->text() == caption)
+                        return a;
+                    if (a->menu())
+                        if (QAction* s = find(a->menu()))
+                            return s;
+                }
+                return nullptr;
+            };
+            QAction* a = find(m);
+            ASSERT_TRUE(a) << caption.toStdString();
+            ASSERT_TRUE(a->isEnabled()) << caption.toStdString();
+            a->trigger();
+        };
+        const QRect r = w->getlistbox(1)->rowRect(row);
+        QTest::mouseClick(w->getlistbox(1)->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(60, r.center().y()));
+    }
+};
+
+}  // namespace
+
+TEST_F(Program, EveryMenuCommandOfTheEncryptionSubmenuIsAvailable)
+{
+    for (const char* id : {"encrypt", "encryptnames", "decrypt", "changepassword", "logout", "copypath", "recyclebin"})
+        EXPECT_TRUE(w->hasCommand(QString::fromLatin1(id))) << id;
+}
+
+TEST_F(Program, EncryptAndDecryptFromTheMenuReListThePanel)
+{
+    ASSERT_TRUE(encrypt::writeINIfile(QStringLiteral("ann"), encrypt::cryptstring(QStringLiteral("secret1"), true)));
+    const int apple = w->model(1).myindexof(QStringLiteral("apple.txt"), true);
+    ASSERT_GE(apple, 0);
+    w->model(1).current = apple;
+    ui.expectAsk(QStringLiteral("password"), [](Question& q) {
+        q.fields[0].value = QStringLiteral("ann");
+        q.fields[1].value = QStringLiteral("secret1");
+        return 0;
+    });
+    runMenuItem(apple, QStringLiteral("Encrypt"));
+    const bool encrypted = waitUntil([&] { return names().contains(QStringLiteral("apple.txt.scrp")); }, 10000);
+    ASSERT_TRUE(encrypted);
+    EXPECT_FALSE(names().contains(QStringLiteral("apple.txt")));
+    EXPECT_EQ(settings.lastUserName, QStringLiteral("ann"));   // kept for the next run
+    const int enc = w->model(1).myindexof(QStringLiteral("apple.txt.scrp"), true);
+    w->model(1).current = enc;
+    runMenuItem(enc, QStringLiteral("Decrypt"));
+    ASSERT_TRUE(waitUntil([&] { return names().contains(QStringLiteral("apple.txt")); }, 10000));
+    EXPECT_EQ(zx::test::readFile(tmp.path() + QStringLiteral("/apple.txt")), QByteArray("apple pie"));
+}
+
