@@ -47,6 +47,8 @@ for t in "${targets[@]}"; do
   corpus="$out/corpus-$name"
   mkdir -p "$corpus" "$out/artifacts-$name"
   echo "== running $t for ${seconds}s"
+  # libFuzzer writes its job log (fuzz-0.log) into the working directory.
+  cd "$out"
   # shellcheck disable=SC2086
   QT_QPA_PLATFORM=offscreen "$out/$t" "$corpus" "$here/corpus/$name" \
     -max_total_time="$seconds" -jobs=1 -workers=1 -timeout=10 -rss_limit_mb=2048 \
