@@ -635,3 +635,56 @@ TEST_F(WindowFixture, MenuItemsRunTheirCommands)
     w->model(1).current = 0;
     EXPECT_TRUE(w->selectedPaths(1).isEmpty());   // ".." is never a target
 }
+
+// ---- drives coming and going
+
+TEST_F(WindowFixture, RemovedDriveEmptiesItsPanel)
+{
+    bool withB = true;
+    const QString b = volB;
+    MainWindowOptions opt;
+    opt.volumes = [&withB, b] {
+        QList<platform::Volume> v;
+        platform::Volume a;
+        a.letter = QLatin1Char('A');
+        a.root = QStringLiteral("/");
+        v << a;
+        if (withB) {
+            platform::Volume x;
+            x.letter = QLatin1Char('B');
+            x.root = b + QLatin1Char('/');
+            x.type = platform::DriveType::Removable;
+            v << x;
+        }
+        return v;
+    };
+    open(opt);
+    key(Qt::Key_F1);                     // panel 2: the same directory
+    key(Qt::Key_Right);                  // nothing in panel 3 yet
+    w->opendrive(QLatin1Char('B'), QString(), 3);
+    waitListed();
+    ASSERT_EQ(w->activepanel(), 3);
+    ASSERT_EQ(w->model(3).st.dir, volB + QLatin1Char('/'));
+    withB = false;
+    QDir(volB).removeRecursively();      // the medium is gone
+    w->rereadtabs();
+    waitListed();
+    EXPECT_TRUE(w->model(3).st.dir.isEmpty());
+    EXPECT_EQ(w->activepanel(), 2);
+    EXPECT_EQ(w->gettabcontrol(3)->currentIndex(), 0);
+    EXPECT_EQ(w->gettabcontrol(1)->tabs(), (QStringList{"Ah"}));
+    EXPECT_EQ(w->model(1).st.dir, work);   // the others stay where they were
+}
+
+TEST_F(WindowFixture, HoldingCtrlTogglesTheTagOnce)
+{
+    open();
+    type('A', Qt::ShiftModifier);   // "alpha"
+    type('A', Qt::ShiftModifier);   // "apple.txt"
+    const int i = w->model(1).current;
+    QTest::keyPress(w->getlistbox(1), Qt::Key_Control, Qt::ControlModifier);
+    ASSERT_TRUE(waitUntil([&] { return w->model(1).entries[i].tagged; }, 2000));
+    QTest::qWait(700);
+    EXPECT_TRUE(w->model(1).entries[i].tagged);   // once, not again
+    QTest::keyRelease(w->getlistbox(1), Qt::Key_Control, Qt::NoModifier);
+}
