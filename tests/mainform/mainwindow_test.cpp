@@ -688,3 +688,53 @@ TEST_F(WindowFixture, HoldingCtrlTogglesTheTagOnce)
     EXPECT_TRUE(w->model(1).entries[i].tagged);   // once, not again
     QTest::keyRelease(w->getlistbox(1), Qt::Key_Control, Qt::NoModifier);
 }
+
+// ---- the whole key map, table-driven
+
+TEST_F(WindowFixture, EveryKeyOfTheMapReachesItsCommand)
+{
+    open();
+    QStringList calls;
+    int nKeys = 0, nChars = 0;
+    const KeyBinding* keys = keyBindings(&nKeys);
+    const CharBinding* chars = charBindings(&nChars);
+    for (int i = 0; i < nKeys; ++i) {
+        const QString id = QString::fromLatin1(keys[i].command);
+        w->registerCommand(id, [&calls, id] { calls << id; });
+    }
+    for (int i = 0; i < nChars; ++i) {
+        const QString id = QString::fromLatin1(chars[i].command);
+        w->registerCommand(id, [&calls, id] { calls << id; });
+    }
+    auto modsOf = [](Mods m) {
+        switch (m) {
+        case Mods::Shift: return Qt::KeyboardModifiers(Qt::ShiftModifier);
+        case Mods::Ctrl: return Qt::KeyboardModifiers(Qt::ControlModifier);
+        case Mods::Alt: return Qt::KeyboardModifiers(Qt::AltModifier);
+        default: return Qt::KeyboardModifiers(Qt::NoModifier);
+        }
+    };
+    for (int i = 0; i < nKeys; ++i) {
+        calls.clear();
+        QTest::keyClick(w->getlistbox(w->activepanel()), Qt::Key(keys[i].key), modsOf(keys[i].mods));
+        EXPECT_EQ(calls, QStringList{QString::fromLatin1(keys[i].command)})
+            << "key " << std::hex << keys[i].key << " mods " << int(keys[i].mods);
+    }
+    for (int i = 0; i < nChars; ++i) {
+        const char c = char(chars[i].ch);
+        calls.clear();
+        QTest::keyClick(w->getlistbox(w->activepanel()), c);
+        EXPECT_EQ(calls, QStringList{QString::fromLatin1(chars[i].command)}) << c;
+        // With Caps Lock on, the capital letter typed without Shift acts the same.
+        calls.clear();
+        QKeyEvent caps(QEvent::KeyPress, Qt::Key_A + (c - 'a'), Qt::NoModifier, QString(QChar(c).toUpper()));
+        QApplication::sendEvent(w->getlistbox(w->activepanel()), &caps);
+        EXPECT_EQ(calls, QStringList{QString::fromLatin1(chars[i].command)}) << "caps " << c;
+    }
+    // Letters without a command, digits and Alt+letters do nothing.
+    calls.clear();
+    for (char c : {'a', 'g', 'j', 'k', 'q', 'w', 'x', 'y', '1'})
+        QTest::keyClick(w->getlistbox(w->activepanel()), c);
+    QTest::keyClick(w->getlistbox(w->activepanel()), Qt::Key_C, Qt::AltModifier);
+    EXPECT_TRUE(calls.isEmpty()) << calls.join(QLatin1Char(',')).toStdString();
+}
