@@ -277,6 +277,8 @@ void Reader::run()
     colors_.reserve(32);
     doc_->clear();
     doc_->setUndoRedoEnabled(false);
+    // One edit block for the whole document: no layout work per insertion.
+    cursor_.beginEditBlock();
 
     while (p_ < end_ && !rootClosed_) {
         const char c = *p_;
@@ -372,6 +374,7 @@ void Reader::run()
         if (inPara_ || !run_.isEmpty() || highSurrogate_)
             endParagraph();
     }
+    cursor_.endEditBlock();
     doc_->setUndoRedoEnabled(true);
     doc_->setModified(false);
     for (QStringDecoder* d : std::as_const(decoders_))
