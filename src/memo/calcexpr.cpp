@@ -621,7 +621,10 @@ CalcResult calcexpression(const QString& expression)
     long double value;
     QString text;
     if (calc::readNumber(s, &value)) {
+        // Kept as typed, but without "+" signs ("1E+9" gives 1E9): a result
+        // must be recognised as one when the command runs on its line again.
         text = s;
+        text.remove(u'+');
     } else {
         value = ev.evalsimple(s);
         if (!ev.err.isEmpty())

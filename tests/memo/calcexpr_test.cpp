@@ -57,7 +57,10 @@ INSTANTIATE_TEST_SUITE_P(Documented, CalcExamples, ::testing::Values(
     Case{"()", nullptr, "Empty brackets"},
     Case{"2E*5", "2", nullptr},
     Case{"1E9", "1E9", nullptr},
-    Case{"007", "7", nullptr}));
+    Case{"007", "7", nullptr},
+    // A plain number out of range keeps its form, without "+" signs.
+    Case{"13E+3000", "13E3000", nullptr},
+    Case{"+5E9", "5E9", nullptr}));
 
 // Every function, operator and message beyond the documented examples.
 INSTANTIATE_TEST_SUITE_P(Functions, CalcExamples, ::testing::Values(
@@ -227,11 +230,14 @@ TEST(CalcLine, EditorCommand)
         }
     }
     // Running the command on its own result changes nothing.
-    const CalcLineResult once = calcLine(QStringLiteral("1/3"));
-    const CalcLineResult twice = calcLine(once.line);
-    EXPECT_TRUE(once.changed);
-    EXPECT_FALSE(twice.changed);
-    EXPECT_EQ(twice.line, once.line);
+    for (const char* expr : {"1/3", "13E+3000", "+5E9", "-(2^0.5)", "1E-20*1", "fact(100)"}) {
+        const CalcLineResult once = calcLine(QString::fromLatin1(expr));
+        const CalcLineResult twice = calcLine(once.line);
+        EXPECT_TRUE(once.changed) << expr << ": " << once.message.toStdString();
+        EXPECT_TRUE(twice.message.isEmpty()) << expr << ": " << twice.message.toStdString();
+        EXPECT_FALSE(twice.changed) << expr;
+        EXPECT_EQ(twice.line, once.line);
+    }
 }
 
 }  // namespace
