@@ -6,6 +6,7 @@
 
 namespace zx {
 
+class DirectoryTree;
 class MainWindow;
 class UserInterface;
 struct Settings;
@@ -16,6 +17,8 @@ public:
     ~ProgramCommands();
     // Copies the subsystems' settings back into zx::Settings (before saving).
     void saveSettings();
+    // The directory tree the file operations keep in step.
+    DirectoryTree& tree();
 
     struct Parts;
 

@@ -1202,9 +1202,10 @@ int MainWindow::driveexists(QChar letter)
     }
 }
 
-void MainWindow::opendrive(QChar letter, const QString& path, int panel)
+void MainWindow::opendrive(QChar letter, const QString& path, int panel, const QString& selectName)
 {
     pendingpath_.clear();
+    pendingselect_ = selectName;
     const QChar up = letter.toUpper();
     const QStringList& tabs = tabs_[0]->tabs();
     int tab = -1;
@@ -1425,6 +1426,7 @@ QString MainWindow::infoLabelText() const { return infoLabel_->text(); }
 QString MainWindow::fileAttrText() const { return fileAttr_->text(); }
 QString MainWindow::fileTimeText() const { return fileTime_->text(); }
 QString MainWindow::dirInfoText() const { return dirInfoLabel_->text(); }
+void MainWindow::setStatusText(const QString& text) { dirInfoLabel_->setText(text); }
 QString MainWindow::entriesText(int panel) const { return entriesLabels_[clampPanel(panel) - 1]->text(); }
 QString MainWindow::freeText(int panel) const { return freeLabels_[clampPanel(panel) - 1]->text(); }
 QString MainWindow::dirLabelText(int panel) const { return dirLabels_[clampPanel(panel) - 1]->text(); }

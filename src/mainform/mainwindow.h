@@ -95,7 +95,9 @@ public:
     void inittabs();
     void rereadtabs();
     int driveexists(QChar letter);
-    void opendrive(QChar letter, const QString& path, int panel);
+    // Opens a drive, or a path on it, in a panel (0: the next free one);
+    // selectName becomes the current entry when it is listed.
+    void opendrive(QChar letter, const QString& path, int panel, const QString& selectName = QString());
     void TabControl1Change(int panel);
     int nextfreePanel() const;
 
@@ -111,6 +113,8 @@ public:
     QString fileAttrText() const;
     QString fileTimeText() const;
     QString dirInfoText() const;
+    // A line of text in the status area (the tagged-total line).
+    void setStatusText(const QString& text);
     QString entriesText(int panel) const;
     QString freeText(int panel) const;
     QString dirLabelText(int panel) const;

@@ -9,6 +9,7 @@
 #include "support/scripteduserinterface.h"
 #include "support/testenv.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QMenu>
 #include <QPushButton>
@@ -104,3 +105,21 @@ TEST_F(Program, EncryptAndDecryptFromTheMenuReListThePanel)
     EXPECT_EQ(zx::test::readFile(tmp.path() + QStringLiteral("/apple.txt")), QByteArray("apple pie"));
 }
 
+
+TEST_F(Program, TreeAndFindCommandsAreWired)
+{
+    for (const char* id : {"tree", "treenextfree", "find", "findroot"})
+        EXPECT_TRUE(w->hasCommand(QString::fromLatin1(id))) << id;
+    EXPECT_TRUE(w->statusButton(QStringLiteral("tree"))->isEnabled());
+    // f opens the find window over the active panel's directory.
+    QTest::keyClick(w->getlistbox(1), 'f');
+    QWidget* found = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (t->isVisible() && t->windowTitle().startsWith(QStringLiteral("Searching: ")))
+                found = t;
+        return found != nullptr;
+    }));
+    EXPECT_EQ(found->windowTitle(), QStringLiteral("Searching: ") + tmp.path());
+    found->close();
+}
