@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
@@ -187,10 +189,28 @@ QString toCrLf(const QString& text)
             if (i + 1 < n && text.at(i + 1) == u'\n')
                 ++i;
             out.append(u"\r\n");
-        } else if (c == u'\n' || c == QChar::ParagraphSeparator) {
+        } else if (c == u'\n' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator) {
             out.append(u"\r\n");
         } else {
             out.append(c);
+        }
+    }
+    return out;
+}
+
+QString documentPlainText(const QTextDocument& doc)
+{
+    QString out;
+    out.reserve(doc.characterCount() + doc.blockCount());
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        if (b != doc.begin())
+            out += QStringLiteral("\r\n");
+        const QString t = b.text();
+        for (QChar c : t) {
+            if (c == QChar::LineSeparator)
+                out += QStringLiteral("\r\n");
+            else
+                out += c;
         }
     }
     return out;

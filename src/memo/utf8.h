@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+class QTextDocument;
+
 namespace zx {
 
 class UserInterface;
@@ -63,9 +65,13 @@ bool writeSaveAsFile(const QString& text, const QString& fileName, SaveAsEncodin
 
 // Every CR LF pair becomes a single LF; a lone CR stays.
 QString crlfToLf(const QString& text);
-// Every line end (LF, CR LF, lone CR, U+2029) becomes CR LF, as a saved
-// plain text has it.
+// Every line end (LF, CR LF, lone CR, U+2028, U+2029) becomes CR LF, as a
+// saved plain text has it.
 QString toCrLf(const QString& text);
+// The text of a document as a plain-text file holds it: paragraphs and line
+// breaks end in CR LF, no-break spaces and form feeds stay as they are
+// (QTextDocument::toPlainText would turn them into blanks and LFs).
+QString documentPlainText(const QTextDocument& doc);
 
 // RTF detection: more than 6 bytes that begin with "{\rtf".
 bool looksLikeRtf(const QByteArray& head, qint64 fileSize);

@@ -9,6 +9,9 @@
 #include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 using namespace zx;
@@ -153,7 +156,21 @@ TEST(Encoding, SaveAsEntries)
 TEST(Encoding, LineEnds)
 {
     EXPECT_EQ(crlfToLf(QStringLiteral("a\r\n\r\nb\r\rc\n")), QStringLiteral("a\n\nb\r\rc\n"));
-    EXPECT_EQ(toCrLf(QStringLiteral("a\nb\r\nc\rd\u2029e")), QStringLiteral("a\r\nb\r\nc\r\nd\r\ne"));
+    EXPECT_EQ(toCrLf(QStringLiteral("a\nb\r\nc\rd\u2029e\u2028f")),
+              QStringLiteral("a\r\nb\r\nc\r\nd\r\ne\r\nf"));
+
+    // A document's text as saved: CR LF line ends, no-break spaces and page
+    // breaks kept; loading it back gives the same paragraphs.
+    QTextDocument doc;
+    doc.setPlainText(QStringLiteral("one\u00A0two\f\nthree\r\n\nfour"));
+    QTextCursor c(&doc);
+    c.movePosition(QTextCursor::End);
+    c.insertText(QStringLiteral("\u2028five"));
+    EXPECT_EQ(documentPlainText(doc), QStringLiteral("one\u00A0two\f\r\nthree\r\n\r\nfour\r\nfive"));
+    QTextDocument back;
+    back.setPlainText(decodePlainText(encodetext(documentPlainText(doc), textencoding::Utf8, true, false)));
+    EXPECT_EQ(back.blockCount(), 5);
+    EXPECT_EQ(back.findBlockByNumber(0).text(), QStringLiteral("one\u00A0two\f"));
 }
 
 TEST(Encoding, WriteTextFile)
