@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -737,4 +738,49 @@ TEST_F(WindowFixture, EveryKeyOfTheMapReachesItsCommand)
         QTest::keyClick(w->getlistbox(w->activepanel()), c);
     QTest::keyClick(w->getlistbox(w->activepanel()), Qt::Key_C, Qt::AltModifier);
     EXPECT_TRUE(calls.isEmpty()) << calls.join(QLatin1Char(',')).toStdString();
+}
+
+// ---- lifecycle: settings at the end, first run, portable mode
+
+TEST_F(WindowFixture, ClosingWritesSettingsUnlessPortable)
+{
+    QSettings probe(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("HathelSoftware"),
+                    QStringLiteral("Zarvex"));
+    probe.clear();
+    probe.sync();
+    // Portable (the fixture's default): nothing is written.
+    open();
+    key(Qt::Key_Escape);
+    probe.sync();
+    EXPECT_TRUE(probe.allKeys().isEmpty());
+
+    // Installed: every value is written at the end; the first run is over.
+    MainWindowOptions opt;
+    opt.portablemode = false;
+    opt.startdir = work;
+    opt.openFile = [](const QString&, const QString&, QString*) { return true; };
+    Settings s2;
+    MainWindow w2(s2, ui, opt);
+    w2.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w2));
+    ASSERT_TRUE(waitUntil([&] { return !s2.firstRun; }));
+    w2.close();
+    probe.sync();
+    EXPECT_EQ(probe.value(QStringLiteral("FirstRun")).toString(), QStringLiteral("0"));
+    EXPECT_EQ(probe.value(QStringLiteral("FormSize")).toString(), QString::number(s2.formSize));
+    EXPECT_EQ(probe.value(QStringLiteral("width")).toString(), QString::number(w2.width()));
+    EXPECT_EQ(probe.value(QStringLiteral("Colors1")).toByteArray().size(), 120);
+}
+
+TEST_F(WindowFixture, StartMinimizedOnlyAtTheFirstShow)
+{
+    MainWindowOptions opt;
+    opt.startMinimized = true;
+    open(opt);
+    ASSERT_TRUE(waitUntil([&] { return w->isMinimized(); }));
+    w->showNormal();
+    w->hide();
+    w->show();
+    QTest::qWait(50);
+    EXPECT_FALSE(w->isMinimized());
 }
