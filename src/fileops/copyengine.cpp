@@ -232,14 +232,20 @@ void Transfer::reportChunk(qint64 n, qint64 nsecs, bool read)
 bool Transfer::QCopyFile(const QString& src, const QString& destination, bool destExists, qint64 srcSize,
                          bool* ok)
 {
-    if (ok)
-        *ok = false;
     // 1. A directory as destination gets the source's name.
     QString dest = QDir::isAbsolutePath(destination) ? destination : QDir::current().absoluteFilePath(destination);
     struct stat dst;
     if (statPath(dest, &dst) && S_ISDIR(dst.st_mode))
         dest = platform::makefullname(dest, baseName(src));
+    return copyFileTo(src, dest, destExists, srcSize, ok, false);
+}
 
+bool Transfer::copyFileTo(const QString& src, const QString& dest, bool destExists, qint64 srcSize, bool* ok,
+                          bool createNew)
+{
+    if (ok)
+        *ok = false;
+    createClash_ = false;
     // 2. A read-only destination is replaced only when the user agrees.
     struct stat existing;
     if (destExists && lstatPath(dest, &existing) && !S_ISDIR(existing.st_mode) &&
@@ -280,10 +286,14 @@ bool Transfer::QCopyFile(const QString& src, const QString& destination, bool de
     }
 
     // 4. Create the destination; its permissions are set when it is complete.
-    const int out = io_->createWrite(dest, 0600);
+    const int out = io_->createWrite(dest, 0600, createNew);
     if (out < 0) {
         const int err = errno;
         io_->close(in);
+        if (createNew && err == EEXIST) {
+            createClash_ = true;   // appeared meanwhile: the caller asks first
+            return true;
+        }
         if (okCancel(kAskCannotCreate, QStringLiteral("Cannot create ") + dest + QLatin1Char('\r') + systemReason(err),
                      MsgKind::Warning))
             stop_ = true;   // the transfer stops after this file
@@ -498,6 +508,18 @@ void Transfer::copyEntry(const QString& src, const QString& dest, const struct s
         return;
     }
     progress_.setFileName(baseName(src));
+    if (freshDest_) {
+        // Inside a directory this transfer made: nothing can be in the way,
+        // and the exclusive create makes sure of it.
+        bool ok = false;
+        if (!copyFileTo(src, dest, false, st.st_size, &ok, true))
+            stop_ = true;
+        if (!createClash_) {
+            if (ok && move_)
+                removeSource(src);
+            return;
+        }
+    }
     bool exists;
     const Decision d = askoverwrite(src, dest, &exists);
     if (d == Decision::EndTransfer) {
@@ -565,6 +587,8 @@ void Transfer::copyTree(const QString& src, const QString& dest, const struct st
         message(QStringLiteral("Cannot open ") + src + QLatin1Char('\r') + systemReason(err), MsgKind::Information);
         ++result_.failures;
     }
+    const bool wasFresh = freshDest_;
+    freshDest_ = !exists;
     for (const QString& n : names) {
         progress_.waitWhilePaused();
         if (stopping())
@@ -574,7 +598,13 @@ void Transfer::copyTree(const QString& src, const QString& dest, const struct st
         if (!lstatPath(s, &cst))
             continue;   // vanished meanwhile
         const QString d = platform::makefullname(dest, n);
-        if (move) {
+        if (move && freshDest_) {
+            // A new directory on the other volume: copy, check, remove.
+            const bool wasMove = move_;
+            move_ = true;
+            copyEntry(s, d, cst);
+            move_ = wasMove;
+        } else if (move) {
             // Inside a tree being moved across volumes; a child on the same
             // volume as its destination cannot happen, but a rename is tried
             // first anyway.
@@ -583,6 +613,7 @@ void Transfer::copyTree(const QString& src, const QString& dest, const struct st
             copyEntry(s, d, cst);
         }
     }
+    freshDest_ = wasFresh;
     if (!exists || move) {
         ::chmod(fsPath(dest).constData(), st.st_mode & 07777);
         setTimes(dest, st, false);
@@ -673,6 +704,7 @@ TransferResult Transfer::run(const QStringList& sources, const QString& destDir,
 {
     result_ = TransferResult();
     stop_ = false;
+    freshDest_ = false;
     move_ = false;
     const bool copy = op == Operation::Copy;
     const QString destCanon = canonicalDir(destDir);

@@ -104,6 +104,8 @@ private:
     int askUi(Question& q);
     bool okCancel(const QString& id, const QString& text, MsgKind kind);   // true for Cancel
 
+    bool copyFileTo(const QString& src, const QString& dest, bool destExists, qint64 srcSize, bool* ok,
+                    bool createNew);
     void copyEntry(const QString& src, const QString& dest, const struct stat& st);
     void copyTree(const QString& src, const QString& dest, const struct stat& st, bool move);
     bool copyLink(const QString& src, const QString& dest, const struct stat& st);
@@ -119,6 +121,8 @@ private:
     FileIO* io_;
     bool stop_ = false;
     bool move_ = false;
+    bool freshDest_ = false;     // inside a directory this transfer created
+    bool createClash_ = false;   // the exclusive create found a file in the way
     TransferResult result_;
 };
 

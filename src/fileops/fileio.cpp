@@ -27,11 +27,12 @@ int FileIO::openRead(const QString& path)
     return fd;
 }
 
-int FileIO::createWrite(const QString& path, mode_t mode)
+int FileIO::createWrite(const QString& path, mode_t mode, bool createNew)
 {
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (createNew ? O_EXCL : O_TRUNC);
     int fd;
     do
-        fd = ::open(fsPath(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+        fd = ::open(fsPath(path).constData(), flags, mode);
     while (fd < 0 && errno == EINTR);
     return fd;
 }

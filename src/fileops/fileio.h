@@ -16,8 +16,9 @@ public:
 
     // Opens for reading; -1 with errno set on failure.
     virtual int openRead(const QString& path);
-    // Creates (truncating) for writing with the given permission bits.
-    virtual int createWrite(const QString& path, mode_t mode);
+    // Creates (truncating) for writing with the given permission bits;
+    // with createNew, fails with EEXIST when the name is taken.
+    virtual int createWrite(const QString& path, mode_t mode, bool createNew);
     // read(2) / write(2); -1 with errno set on failure.
     virtual ssize_t read(int fd, void* buf, size_t n);
     virtual ssize_t write(int fd, const void* buf, size_t n);

@@ -42,9 +42,9 @@ public:
             offsets_[fd] = 0;
         return fd;
     }
-    int createWrite(const QString& path, mode_t mode) override
+    int createWrite(const QString& path, mode_t mode, bool createNew) override
     {
-        const int fd = FileIO::createWrite(path, mode);
+        const int fd = FileIO::createWrite(path, mode, createNew);
         if (fd >= 0)
             offsets_[fd] = 0;
         return fd;
