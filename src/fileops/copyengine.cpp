@@ -285,6 +285,8 @@ bool Transfer::copyFileTo(const QString& src, const QString& dest, bool destExis
         return false;
     }
 
+    ::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
+
     // 4. Create the destination; its permissions are set when it is complete.
     const int out = io_->createWrite(dest, 0600, createNew);
     if (out < 0) {
