@@ -542,9 +542,10 @@ QString prepareexpression(const QString& upper)
 
 CalcResult calcexpression(const QString& expression)
 {
-    // Positions are kept small on purpose: the calculator works on one line
-    // of at most 255 characters.
-    if (expression.size() > kMaxLength)
+    // The calculator works on one line of at most 255 characters, blanks not
+    // counted (so that " = result" and the blank before it, added by the
+    // editor command, never push a line over the limit).
+    if (expression.size() - expression.count(u' ') > kMaxLength)
         return {QStringLiteral("Expression too long."), {}};
 
     QString s = expression;

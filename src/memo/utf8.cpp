@@ -317,10 +317,16 @@ QString decodePlainText(const QByteArray& bytes)
             text += QChar(QChar::ReplacementCharacter);  // a last, odd byte is not dropped silently
         return text;
     }
+    // QString::fromUtf8 would drop a U+FEFF at the start of the text itself.
+    auto utf8 = [](const char* p, qsizetype size) {
+        QStringDecoder dec(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+        return QString(dec.decode(QByteArrayView(p, size)));
+    };
     if (n >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF)
-        return QString::fromUtf8(d + 3, n - 3);
+        return utf8(d + 3, n - 3);
     if (isValidUtf8(d, n))
-        return QString::fromUtf8(d, n);
+        return utf8(d, n);
     return decodeWindows1252(d, n);
 }
 

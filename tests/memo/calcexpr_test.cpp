@@ -136,6 +136,12 @@ TEST(Calc, InputLongerThan255IsRefused)
     EXPECT_EQ(calcexpression(ok).result, QStringLiteral("128"));
     EXPECT_EQ(calcexpression(ok + QStringLiteral("+")).error, QStringLiteral("Expression too long."));
     EXPECT_EQ(calcexpression(QString(100000, u'(')).error, QStringLiteral("Expression too long."));
+    // Blanks do not count, so a long line gets its result and keeps it.
+    EXPECT_EQ(calcexpression(QStringLiteral("  ") + ok + QStringLiteral("   ")).result, QStringLiteral("128"));
+    const CalcLineResult once = calcLine(ok);
+    EXPECT_EQ(once.line, ok + QStringLiteral(" = 128"));
+    EXPECT_EQ(calcLine(once.line).line, once.line);
+    EXPECT_TRUE(calcLine(once.line).message.isEmpty());
 }
 
 TEST(Calc, NumberFormat)

@@ -244,6 +244,8 @@ TEST(Encoding, DecodePlainText)
         {hex("61e282"), QStringLiteral("a\u00E2\u201A")},            // truncated sequence
         {hex("fffe61"), QStringLiteral("\uFFFD")},                   // odd UTF-16 byte
         {hex("fffefffe"), QStringLiteral("\uFEFF")},                 // a second BOM is text
+        {hex("efbbbfefbbbf61"), QStringLiteral("\uFEFFa")},
+        {hex("fffefffeac"), QStringLiteral("\uFEFF\uFFFD")},
         {QByteArray(), QString()},
     };
     for (const P& p : cases)
