@@ -2,6 +2,13 @@
 
 #include "app/userinterface.h"
 #include "encrypt/encryptcommands.h"
+#include "fileops/copyprogress.h"
+#include "fileops/deletebox.h"
+#include "fileops/fileops.h"
+#include "fileops/fileopsdialogs.h"
+#include "fileops/fileopshost.h"
+#include "fileops/renamebox.h"
+#include "mainform/listing.h"
 #include "mainform/mainwindow.h"
 #include "mainform/settings.h"
 #include "mainform/panelview.h"
@@ -21,10 +28,111 @@ namespace zx {
 
 namespace {
 
-// The main window as the tree window and the find window see it.
-class PanelsHost : public TreeHost, public FindHost {
+// The main window as the tree window, the find window and the file
+// operations see it.
+class PanelsHost : public TreeHost, public FindHost, public FileOpsHost {
 public:
-    explicit PanelsHost(MainWindow& w) : w_(w) {}
+    PanelsHost(MainWindow& w, DirectoryTree& tree) : w_(w), tree_(tree) {}
+    TCopyProgressForm* progress = nullptr;
+
+    // ---- file operations: panels
+    int activePanel() const override { return w_.activepanel(); }
+    QString panelDir(int panel) const override { return w_.model(panel).st.dir; }
+    QList<PanelEntry> entries(int panel) const override
+    {
+        QList<PanelEntry> out;
+        const PanelModel& m = w_.model(panel);
+        out.reserve(m.count());
+        for (const Entry& e : m.entries) {
+            PanelEntry pe;
+            pe.name = e.real.isEmpty() ? e.name : e.real;   // the name on disk
+            pe.isdir = e.isdir;
+            pe.tagged = e.tagged;
+            pe.attr = e.attr;
+            pe.size = e.size;
+            pe.lastwrite = e.lastwrite;
+            out << pe;
+        }
+        return out;
+    }
+    int currentIndex(int panel) const override { return w_.model(panel).current; }
+    void setCurrentIndex(int panel, int index) override
+    {
+        w_.model(panel).current = index;
+        w_.getlistbox(panel)->refreshView();
+    }
+    void setTagged(int panel, int index, bool tagged) override
+    {
+        PanelModel& m = w_.model(panel);
+        if (m.valid(index) && !m.backdir(index)) {
+            m.entries[index].tagged = tagged;
+            w_.getlistbox(panel)->refreshView();
+            w_.drawdirinfolabel(panel);
+        }
+    }
+    void removelistentry(int panel, int index) override { w_.removelistentry(panel, index); }
+    void setEntryName(int panel, int index, const QString& name) override { w_.setEntryName(panel, index, name); }
+    void insertEntry(int panel, int index, const PanelEntry& pe) override
+    {
+        Entry e;
+        e.real = pe.name;
+        e.isdir = pe.isdir;
+        e.attr = pe.attr;
+        e.size = pe.size;
+        e.lastwrite = pe.lastwrite;
+        e.typebitmap = pe.isdir ? TypePicture::Dir : typePictureFor(pe.name);
+        w_.insertEntry(panel, index, e);
+    }
+    int topIndex(int panel) const override { return w_.model(panel).top; }
+    void setTopIndex(int panel, int index) override
+    {
+        w_.model(panel).setTop(index);
+        w_.getlistbox(panel)->refreshView();
+    }
+    int visibleRows(int panel) const override { return w_.model(panel).visiblerows; }
+    void updatedrive(int panel) override { w_.updatedrive(panel); }
+    void fillb(int panel, const QString& dir) override { w_.fillb(panel, dir, false); }
+    void disableupdating(int panel) override { w_.disableupdating(panel); }
+    void enableupdating(int panel) override { w_.enableupdating(panel); }
+    int opendriveInNextFree(QChar letter) override
+    {
+        if (!platform::volumeOfLetter(w_.volumes(), letter))
+            return 0;
+        const int p = w_.nextfreePanel();
+        w_.opendrive(letter, QString(), p);
+        return w_.model(p).st.dir.isEmpty() ? 0 : p;
+    }
+    void setactive(int panel, int index) override
+    {
+        if (panel != w_.activepanel())
+            w_.setactive(w_.activepanel(), panel);
+        PanelModel& m = w_.model(panel);
+        if (m.valid(index))
+            m.current = index;
+        w_.getlistbox(panel)->refreshView();
+        w_.drawhighlightbar(panel);
+    }
+    QString startDir() const override { return w_.startdir(); }
+    QList<platform::Volume> volumes() const override { return w_.volumes(); }
+    void drawhighlightbar(int panel) override { w_.drawhighlightbar(panel); }
+    void updatedrivespaceindicators() override { w_.updatedrivespaceindicators(); }
+    void focusactivepanel() override { w_.focusactivepanel(); }
+    bool recycleSetting() const override { return w_.settings().recycle; }
+    bool quickEmptyDirDel() const override { return w_.settings().quickEmptyDirDel; }
+    bool showCaseOfFilenames() const override { return w_.settings().showCaseOfFilenames; }
+    void adddir(const QString& parentPath, const QString& name) override { tree_.adddir(parentPath, name); }
+    void removedir(const QString& path) override { tree_.removedir(path); }
+    void changename(const QString& oldPath, const QString& newName) override { tree_.changename(oldPath, newName); }
+    bool findintree(const QString& path) override { return tree_.findintree(path) != DirectoryTree::kNone; }
+    ProgressView* progressView() override { return progress; }
+    QWidget* renameBoxParent() override { return w_.getlistbox(w_.activepanel())->viewport(); }
+    QRect rowRect(int panel, int index) const override { return w_.getlistbox(panel)->rowRect(index); }
+    int nameOffset(int panel) const override
+    {
+        const RowGeometry& g = w_.getlistbox(panel)->rowGeometry();
+        return g.textOffset + (w_.settings().drawIcons ? 6 : 0);
+    }
+    QFont panelFont() const override { return w_.getlistbox(1)->font(); }
 
     QString activePanelDir() const override { return w_.model(w_.activepanel()).st.dir; }
     void openDirectory(const QString& path, bool inOtherPanel) override
@@ -68,6 +176,7 @@ public:
 
 private:
     MainWindow& w_;
+    DirectoryTree& tree_;
 };
 
 }  // namespace
@@ -77,15 +186,17 @@ struct ProgramCommands::Parts {
     Settings& settings;
     UserInterface& ui;
     encrypt::EncryptionCommands encryption;
-    PanelsHost host;
     DirectoryTree tree;
+    PanelsHost host;
+    std::unique_ptr<FileOps> ops;
+    RenameController* rename = nullptr;
     QString treeFile;
     TTreeForm* treeForm = nullptr;
     FindOptions findOptions;
     std::unique_ptr<FindFilesLauncher> finder;
 
     Parts(MainWindow& win, Settings& s, UserInterface& u)
-        : w(win), settings(s), ui(u), encryption(u, &win), host(win),
+        : w(win), settings(s), ui(u), encryption(u, &win), host(win, tree),
           treeFile(platform::makefullname(platform::dataDir(), QStringLiteral("zxtree.dat")))
     {
     }
@@ -189,6 +300,23 @@ ProgramCommands::ProgramCommands(MainWindow& w, Settings& settings, UserInterfac
         if (!dir.isEmpty())
             d->finder->onCtrlF(w.driveRoot(w.driveLetterOf(dir)));
     });
+
+    // Copy, move, delete, rename and make directory.
+    registerFileOpsDialogs();
+    d->host.progress = new TCopyProgressForm(&w);
+    d->ops = std::make_unique<FileOps>(d->host, ui);
+    d->ops->questionFits = &TDeleteDialog::questionFits;
+    d->rename = new RenameController(d->host, ui, &w);
+    FileOps& ops = *d->ops;
+    RenameController& rc = *d->rename;
+    w.beforeUserAction = [&rc] { rc.checkquitrenamebox(); };
+    w.registerCommand(QStringLiteral("copy"), [&ops] { ops.copyandmovefiles(Operation::Copy); });
+    w.registerCommand(QStringLiteral("move"), [&ops] { ops.copyandmovefiles(Operation::Move); });
+    w.registerCommand(QStringLiteral("delete"), [&ops] { ops.Deletefile(false); });
+    w.registerCommand(QStringLiteral("recycle"), [&ops] { ops.Deletefile(true); });
+    w.registerCommand(QStringLiteral("rename"), [&rc] { rc.renameafile(); });
+    w.registerCommand(QStringLiteral("makedir"), [&rc] { rc.makedir(); });
+    w.addCloseCheck([&ops] { return !ops.busy(); });
 
     w.addSettingsSaver([this] { saveSettings(); });
 }

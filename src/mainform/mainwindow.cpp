@@ -245,6 +245,8 @@ void MainWindow::buildWidgets()
             b->installEventFilter(this);   // left half shrinks, right half grows
         } else {
             connect(b, &QPushButton::clicked, this, [this, cmd] {
+                if (beforeUserAction)
+                    beforeUserAction();
                 runCommand(cmd);
                 focusactivepanel();
             });
@@ -419,6 +421,8 @@ void MainWindow::keyPressEvent(QKeyEvent* e)
 
 bool MainWindow::handleKey(QKeyEvent* e)
 {
+    if (beforeUserAction)
+        beforeUserAction();
     PanelView* v = getlistbox(activepanel_);
     if (v && !v->hasFocus())
         v->setFocus();
@@ -481,6 +485,8 @@ bool MainWindow::handleKey(QKeyEvent* e)
 void MainWindow::mdown(PanelView* v, QMouseEvent* e)
 {
     const int p = v->panel();
+    if (beforeUserAction)
+        beforeUserAction();
     const int i = v->indexAt(e->position().toPoint());
     mouseDownEntry_ = i;
     v->setFocus();
@@ -604,6 +610,63 @@ QString MainWindow::currentfile() const
 {
     const PanelModel& m = models_[activepanel_ - 1];
     return entryPath(activepanel_, m.current);
+}
+
+void MainWindow::removelistentry(int panel, int index)
+{
+    const int p = clampPanel(panel);
+    PanelModel& m = model(p);
+    if (!m.valid(index))
+        return;
+    m.entries.remove(index);
+    if (index < m.st.dircount)
+        --m.st.dircount;
+    if (m.entries.isEmpty()) {
+        Entry dot;
+        dot.name = dot.real = QStringLiteral(".");
+        dot.isdir = true;
+        dot.attr = platform::AttrDirectory;
+        dot.typebitmap = TypePicture::Dir;
+        m.entries.append(dot);
+    }
+    m.current = qBound(0, m.current, m.count() - 1);
+    m.clampTop();
+    getlistbox(p)->refreshView();
+    drawdirinfolabel(p);
+    drawhighlightbar(p);
+}
+
+void MainWindow::setEntryName(int panel, int index, const QString& realName)
+{
+    const int p = clampPanel(panel);
+    PanelModel& m = model(p);
+    if (!m.valid(index))
+        return;
+    m.entries[index].real = realName;
+    m.entries[index].name = displayName(realName, settings_.showCaseOfFilenames);
+    if (!m.entries[index].isdir)
+        m.entries[index].typebitmap = typePictureFor(m.entries[index].name);
+    getlistbox(p)->refreshView();
+    drawhighlightbar(p);
+}
+
+void MainWindow::insertEntry(int panel, int index, Entry e)
+{
+    const int p = clampPanel(panel);
+    PanelModel& m = model(p);
+    if (e.name.isEmpty())
+        e.name = displayName(e.real, settings_.showCaseOfFilenames);
+    // The "." placeholder of an empty list gives way to the first real entry.
+    if (m.count() == 1 && m.entries[0].name == QLatin1String(".")) {
+        m.entries.clear();
+        m.st.dircount = 0;
+    }
+    index = qBound(0, index, m.count());
+    m.entries.insert(index, e);
+    if (e.isdir && index <= m.st.dircount)
+        ++m.st.dircount;
+    getlistbox(p)->refreshView();
+    drawdirinfolabel(p);
 }
 
 bool MainWindow::listingPending(int panel) const
@@ -1284,6 +1347,8 @@ void MainWindow::newdrive(int p, int index)
 
 void MainWindow::tabPressed(DriveTabRow* row, int index, Qt::MouseButton button)
 {
+    if (beforeUserAction)
+        beforeUserAction();
     pendingpath_.clear();
     if (index < 0)
         return;

@@ -87,6 +87,14 @@ public:
     // Full path of an entry of a panel (its name on disk).
     QString entryPath(int panel, int index) const;
     bool listingPending(int panel) const;
+    // Edits of a listing without re-reading it (after a command changed one entry).
+    void removelistentry(int panel, int index);
+    void setEntryName(int panel, int index, const QString& realName);
+    void insertEntry(int panel, int index, Entry entry);
+    QString startdir() const { return opt_.startdir; }
+    // Runs before every key, click, tab press and button (the rename box closes
+    // itself there when it does not have the focus).
+    std::function<void()> beforeUserAction;
 
     // ---- drives -----------------------------------------------------------
     const QList<platform::Volume>& volumes() const { return volumes_; }

@@ -11,6 +11,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -122,4 +124,68 @@ TEST_F(Program, TreeAndFindCommandsAreWired)
     }));
     EXPECT_EQ(found->windowTitle(), QStringLiteral("Searching: ") + tmp.path());
     found->close();
+}
+
+TEST_F(Program, CopyDeleteRenameAndMakeDirectoryFromTheKeys)
+{
+    const QString dest = tmp.path() + QStringLiteral("/dest");
+    QDir().mkpath(dest);
+    w->opendrive(w->driveLetterOf(dest), dest, 2);
+    ASSERT_TRUE(waitUntil([&] { return !w->listingPending(2) && w->model(2).st.dir == dest; }));
+    w->setactive(2, 1);
+    for (const char* id : {"copy", "move", "delete", "recycle", "rename", "makedir"})
+        EXPECT_TRUE(w->statusButton(QString::fromLatin1(id)) ? w->statusButton(QString::fromLatin1(id))->isEnabled()
+                                                               : w->hasCommand(QString::fromLatin1(id)))
+            << id;
+    auto select = [&](const char* name) {
+        w->model(1).current = w->model(1).myindexof(QString::fromLatin1(name), true);
+        ASSERT_GE(w->model(1).current, 0) << name;
+    };
+
+    // c: the drive of the next panel is offered; the panel showing it receives the copy.
+    select("apple.txt");
+    ui.expectAsk(QStringLiteral("copytodrive"), 0);
+    QTest::keyClick(w->getlistbox(1), 'c');
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(dest + QStringLiteral("/apple.txt")); }));
+    ASSERT_TRUE(waitUntil([&] { return w->model(2).myindexof(QStringLiteral("apple.txt"), true) >= 0; }));
+    EXPECT_EQ(zx::test::readFile(dest + QStringLiteral("/apple.txt")), QByteArray("apple pie"));
+
+    // d: the delete question, Yes.
+    select("plum.txt");
+    ui.expectAsk(QStringLiteral("delete"), 0);
+    QTest::keyClick(w->getlistbox(1), 'd');
+    ASSERT_TRUE(waitUntil([&] { return !QFileInfo::exists(tmp.path() + QStringLiteral("/plum.txt")); }));
+    ASSERT_TRUE(waitUntil([&] { return w->model(1).myindexof(QStringLiteral("plum.txt"), true) < 0; }));
+
+    // r: the rename box over the row; Enter renames.
+    select("apple.txt");
+    QTest::keyClick(w->getlistbox(1), 'r');
+    QLineEdit* box = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        box = nullptr;
+        for (QLineEdit* e : w->findChildren<QLineEdit*>())
+            if (e->isVisible())
+                box = e;
+        return box != nullptr;
+    }));
+    box->selectAll();
+    QTest::keyClicks(box, QStringLiteral("Quince.txt"));
+    QTest::keyClick(box, Qt::Key_Return);
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(tmp.path() + QStringLiteral("/Quince.txt")); }));
+    EXPECT_FALSE(QFileInfo::exists(tmp.path() + QStringLiteral("/apple.txt")));
+
+    // m: a new directory named in the same box.
+    QTest::keyClick(w->getlistbox(1), 'm');
+    ASSERT_TRUE(waitUntil([&] {
+        box = nullptr;
+        for (QLineEdit* e : w->findChildren<QLineEdit*>())
+            if (e->isVisible())
+                box = e;
+        return box != nullptr;
+    }));
+    box->selectAll();
+    QTest::keyClicks(box, QStringLiteral("made"));
+    QTest::keyClick(box, Qt::Key_Return);
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo(tmp.path() + QStringLiteral("/made")).isDir(); }));
+    EXPECT_EQ(ui.pendingAnswers(), 0);
 }
