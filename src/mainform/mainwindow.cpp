@@ -1438,19 +1438,19 @@ void MainWindow::displaydirectory(int panel)
     const QFontMetrics fm(label->font());
     const int avail = qMax(20, label->width());
     if (fm.horizontalAdvance(text) > avail) {
-        int last = text.lastIndexOf(QLatin1Char('/'));
+        const int last = text.lastIndexOf(QLatin1Char('/'));
         if (last > 0) {
-            const QString dots = QStringLiteral(" . . ");
-            text.insert(last, dots);
+            // "/A/B/LONG/NAME" becomes "/A/B/LONG . . /NAME", then "/A/B/ . . /NAME",
+            // "/A/ . . /NAME", ... until it fits or little is left in front.
+            text.insert(last, QStringLiteral(" . . "));
             int marker = last;   // where " . . " starts
             while (fm.horizontalAdvance(text) > avail) {
-                const int prev = text.lastIndexOf(QLatin1Char('/'), marker - 1);
+                const int from = text.at(marker - 1) == QLatin1Char('/') ? marker - 2 : marker - 1;
+                const int prev = from < 0 ? -1 : text.lastIndexOf(QLatin1Char('/'), from);
                 if (prev < 3)
                     break;
                 text.remove(prev + 1, marker - prev - 1);
                 marker = prev + 1;
-                if (text.mid(marker, dots.size()) != dots)
-                    break;
             }
         }
     }

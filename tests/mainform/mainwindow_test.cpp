@@ -784,3 +784,18 @@ TEST_F(WindowFixture, StartMinimizedOnlyAtTheFirstShow)
     QTest::qWait(50);
     EXPECT_FALSE(w->isMinimized());
 }
+
+TEST_F(WindowFixture, LongDirectoryNamesAreShortenedInTheLabel)
+{
+    QString deep = work;
+    for (const char* part : {"first-level-directory", "second-level-directory", "third-level-directory", "last"})
+        deep += QLatin1Char('/') + QLatin1String(part);
+    QDir().mkpath(deep);
+    open();
+    w->fillb(1, deep, false);
+    waitListed();
+    const QString label = w->dirLabelText(1);
+    EXPECT_TRUE(label.contains(QStringLiteral(" . . /LAST"))) << label.toStdString();
+    EXPECT_LT(label.size(), deep.size());
+    EXPECT_TRUE(label.startsWith(QStringLiteral("/")));
+}
