@@ -43,7 +43,10 @@ TCopyToDrive::TCopyToDrive(QWidget* parent, const QString& caption, QChar defaul
     lay->addLayout(row);
     copytotabs = new QTabBar(this);
     copytotabs->setExpanding(false);
-    copytotabs->setStyleSheet(QStringLiteral("QTabBar::tab { min-width: 26px; max-width: 26px; }"));
+    // Narrow tabs of one letter each; the letter must never be elided.
+    copytotabs->setElideMode(Qt::ElideNone);
+    copytotabs->setUsesScrollButtons(true);
+    copytotabs->setStyleSheet(QStringLiteral("QTabBar::tab { min-width: 18px; padding: 2px 4px; }"));
     for (QChar c : letters_)
         copytotabs->addTab(QString(c));
     const int sel = letters_.indexOf(defaultLetter.toUpper());
