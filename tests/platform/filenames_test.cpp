@@ -71,3 +71,21 @@ TEST(DirList, RootHasNoParentEntryAndMissingDirFails)
     out.clear();
     EXPECT_NE(readDirectory(QStringLiteral("/no/such/dir/here"), out), 0);
 }
+
+#include "platform/launch.h"
+
+#include <QElapsedTimer>
+
+TEST(Launch, OpeningAPipeNeitherHangsNorReadsIt)
+{
+    QTemporaryDir tmp;
+    const QByteArray fifo = QFile::encodeName(tmp.path()) + "/pipe";
+    ASSERT_EQ(mkfifo(fifo.constData(), 0644), 0);
+    QElapsedTimer t;
+    t.start();
+    QString error;
+    const bool ok = openWithDefaultApplication(QString::fromUtf8(fifo), tmp.path(), &error);
+    EXPECT_LT(t.elapsed(), 10000);
+    if (!ok)
+        EXPECT_FALSE(error.isEmpty());
+}
