@@ -17,6 +17,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -798,4 +799,26 @@ TEST_F(WindowFixture, LongDirectoryNamesAreShortenedInTheLabel)
     EXPECT_TRUE(label.contains(QStringLiteral(" . . /LAST"))) << label.toStdString();
     EXPECT_LT(label.size(), deep.size());
     EXPECT_TRUE(label.startsWith(QStringLiteral("/")));
+}
+
+TEST(MountWatch, MountingAVolumeAddsItsTab)
+{
+    QTemporaryDir tmp;
+    const QByteArray mp = QFile::encodeName(tmp.path() + QStringLiteral("/mnt"));
+    QDir().mkpath(tmp.path() + QStringLiteral("/mnt"));
+    Settings settings;
+    ScriptedUserInterface ui;
+    MainWindowOptions opt;
+    opt.startdir = tmp.path();
+    opt.portablemode = true;
+    MainWindow w(settings, ui, opt);   // the machine's real volumes
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const int before = w.gettabcontrol(1)->count();
+    if (mount("zxtabs", mp.constData(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    const bool grew = waitUntil([&] { return w.gettabcontrol(1)->count() == before + 1; }, 5000);
+    umount(mp.constData());
+    EXPECT_TRUE(grew);
+    EXPECT_TRUE(waitUntil([&] { return w.gettabcontrol(1)->count() == before; }, 5000));
 }
