@@ -49,6 +49,12 @@ struct MainWindow::PendingListing {
     bool keepPosition = false;
     QString selectName;
     std::function<void()> after;
+    std::function<void()> missing;   // set: nothing is listed when no candidate exists
+    QStringList candidates;          // the first that is a directory is listed
+    QString chosen;
+    bool exists = false;
+    bool spaceKnown = false;
+    qint64 freeBytes = 0, totalBytes = 0;
 };
 
 namespace {
@@ -678,25 +684,30 @@ bool MainWindow::listingPending(int panel) const
 void MainWindow::fillb(int panel, const QString& dirIn, bool keepPosition, const QString& selectName,
                        std::function<void()> after)
 {
+    startListing(panel, {dirIn.isEmpty() ? QDir::currentPath() : dirIn}, keepPosition, selectName, std::move(after),
+                 {});
+}
+
+void MainWindow::startListing(int panel, QStringList candidates, bool keepPosition, const QString& selectName,
+                              std::function<void()> after, std::function<void()> missing)
+{
     const int p = clampPanel(panel);
     PanelModel& m = model(p);
     listingbusy_ = true;
     refreshTimers_[p - 1].stop();
 
-    QString dir = dirIn.isEmpty() ? QDir::currentPath() : normaliseDir(dirIn);
-    if (watchers_[p - 1]->directory() != dir)
+    for (QString& c : candidates)
+        c = normaliseDir(c);
+    const QString requested = candidates.value(0);
+    if (watchers_[p - 1]->directory() != requested)
         watchers_[p - 1]->stop();
-    if (!keepPosition) {
+    if (!keepPosition && !missing) {
         m.hoverindex = -1;
         m.redrawpending = false;
         if (activepanel_ != p) {
             getlistbox(activepanel_)->setActive(false);
             activepanel_ = p;
         }
-    }
-    if (nameisadirectory(dir)) {
-        m.st.dir = dir;
-        displaydirectory(p);
     }
 
     ListOptions opt;
@@ -709,39 +720,71 @@ void MainWindow::fillb(int panel, const QString& dirIn, bool keepPosition, const
     job->keepPosition = keepPosition;
     job->selectName = selectName;
     job->after = std::move(after);
+    job->missing = std::move(missing);
+    job->candidates = candidates;
     pending_[p - 1] = job;
 
+    // Everything that touches the disk happens on the worker: a directory on
+    // a slow or dead network mount never stops the window.
     QPointer<MainWindow> self(this);
-    QThreadPool::globalInstance()->start([job, dir, opt, self, p] {
-        job->result = listDirectory(dir, opt);
+    QThreadPool::globalInstance()->start([job, opt, self, p] {
+        for (const QString& c : job->candidates)
+            if (platform::isDirectory(c)) {
+                job->chosen = c;
+                job->exists = true;
+                break;
+            }
+        if (!job->exists)
+            job->chosen = job->candidates.value(0);
+        if (job->exists || !job->missing) {
+            job->result = listDirectory(job->chosen, opt);
+            if (job->exists)
+                job->spaceKnown = platform::diskSpace(job->chosen, &job->freeBytes, &job->totalBytes);
+        }
         job->done.release();
         QMetaObject::invokeMethod(
             qApp,
             [job, self, p] {
                 if (!self || job->applied || self->pending_[p - 1] != job)
                     return;
-                job->applied = true;
-                self->getlistbox(p)->setBusyText(QString());
-                self->applyListing(p, std::move(job->result), job->keepPosition, job->selectName);
-                if (job->after)
-                    job->after();
-                Q_EMIT self->listingApplied(p);
+                self->finishListing(p, job);
             },
             Qt::QueuedConnection);
     });
     if (job->done.tryAcquire(1, opt_.syncListingMs)) {
-        job->applied = true;
-        applyListing(p, std::move(job->result), keepPosition, selectName);
-        if (job->after)
-            job->after();
-        Q_EMIT listingApplied(p);
-    } else {
+        finishListing(p, job);
+    } else if (!keepPosition && !job->missing) {
         // A slow directory: show the panel as busy and finish when it arrives.
         m.entries.clear();
         m.current = -1;
-        getlistbox(p)->setBusyText(QStringLiteral("Reading %1 ...").arg(dir));
+        getlistbox(p)->setBusyText(QStringLiteral("Reading %1 ...").arg(requested));
         getlistbox(p)->refreshView();
     }
+}
+
+void MainWindow::finishListing(int p, const std::shared_ptr<PendingListing>& job)
+{
+    job->applied = true;
+    getlistbox(p)->setBusyText(QString());
+    if (!job->exists && job->missing) {
+        listingbusy_ = false;
+        job->missing();
+        Q_EMIT listingApplied(p);
+        return;
+    }
+    PanelModel& m = model(p);
+    if (job->exists) {
+        m.st.dir = job->chosen;
+        displaydirectory(p);
+        if (job->spaceKnown) {
+            m.st.freebytes = double(job->freeBytes);
+            m.st.totalbytes = double(job->totalBytes);
+        }
+    }
+    applyListing(p, std::move(job->result), job->keepPosition, job->selectName);
+    if (job->after)
+        job->after();
+    Q_EMIT listingApplied(p);
 }
 
 void MainWindow::applyListing(int p, Listing&& listing, bool keepPosition, const QString& selectName)
@@ -780,7 +823,7 @@ void MainWindow::applyListing(int p, Listing&& listing, bool keepPosition, const
     v->refreshView();
     gettabcontrol(p)->setPanelListed(!m.st.dir.isEmpty());
     drawdirinfolabel(p);
-    displayfree(p);
+    showfree(p);
     if (!selectName.isEmpty()) {
         const QString wanted = settings_.showCaseOfFilenames ? selectName : selectName.toLower();
         const int i = m.myindexof(wanted, false);
@@ -808,12 +851,9 @@ void MainWindow::updatedrive(int panel)
     const int index = m.valid(m.current) ? m.current : 0;
     const QString name = m.valid(m.current) ? m.entries[m.current].name : QString();
 
-    QString target = m.st.dir;
-    if (!nameisadirectory(target)) {
-        const QString parent = parentOf(target);
-        target = nameisadirectory(parent) ? parent : driveRoot(driveLetterOf(m.st.dir));
-    }
-    fillb(p, target, true, QString(), [this, p, top, index, name] {
+    // The directory itself, else its parent, else the root of its drive.
+    const QStringList candidates = {m.st.dir, parentOf(m.st.dir), driveRoot(driveLetterOf(m.st.dir))};
+    startListing(p, candidates, true, QString(), [this, p, top, index, name] {
         PanelModel& m = model(p);
         if (m.count() > 0) {
             int i = name.isEmpty() ? -1 : m.myindexof(name, false);
@@ -831,7 +871,7 @@ void MainWindow::updatedrive(int panel)
         getlistbox(p)->refreshView();
         if (p == activepanel_)
             drawhighlightbar(p);
-    });
+    }, {});
 }
 
 void MainWindow::refresh()
@@ -853,11 +893,7 @@ void MainWindow::backadir(int panel, const QString& pathIn)
     if (path == QLatin1String("/") || path.isEmpty())
         return;   // the top of the file system
     const QString parent = parentOf(path);
-    if (!nameisadirectory(parent)) {
-        amsg(QStringLiteral("Directory does not exist"));
-        return;
-    }
-    fillb(p, parent, true, QString(), [this, p] {
+    startListing(p, {parent}, true, QString(), [this, p] {
         PanelModel& m = model(p);
         HistorySlot slot;
         if (m.popHistory(&slot)) {
@@ -870,7 +906,7 @@ void MainWindow::backadir(int panel, const QString& pathIn)
         }
         getlistbox(p)->refreshView();
         drawhighlightbar(p);
-    });
+    }, [this] { amsg(QStringLiteral("Directory does not exist")); });
 }
 
 void MainWindow::Openfile(int panel)
@@ -886,10 +922,13 @@ void MainWindow::Openfile(int panel)
             backadir(p, m.st.dir);
             return;
         }
-        if (nameisadirectory(full)) {
-            m.pushHistory();
-            fillb(p, full, false);
-        }
+        // The place being left goes into the history once the directory is listed.
+        const HistorySlot here{m.top, m.current};
+        startListing(p, {full}, false, QString(), [this, p, here] {
+            PanelState& st = model(p).st;
+            if (st.historycount < kHistoryLevels)
+                st.panelhistory[size_t(st.historycount++)] = here;
+        }, [] {});
         return;
     }
     if (settings_.viewZips && e->name.toUpper().contains(QLatin1String(".ZIP")) &&
@@ -1459,14 +1498,35 @@ void MainWindow::displaydirectory(int panel)
 
 void MainWindow::displayfree(int panel)
 {
+    // statvfs can block on a network volume: ask on a worker, show when known.
     const int p = clampPanel(panel);
-    PanelModel& m = model(p);
-    qint64 freeBytes = 0, total = 0;
-    if (!m.st.dir.isEmpty() && platform::diskSpace(m.st.dir, &freeBytes, &total)) {
-        m.st.freebytes = double(freeBytes);
-        m.st.totalbytes = double(total);
-        freeLabels_[p - 1]->setText(freeSpaceText(freeBytes) + QStringLiteral(" free"));
-    }
+    const QString dir = model(p).st.dir;
+    if (dir.isEmpty())
+        return;
+    QPointer<MainWindow> self(this);
+    QThreadPool::globalInstance()->start([self, p, dir] {
+        qint64 freeBytes = 0, total = 0;
+        if (!platform::diskSpace(dir, &freeBytes, &total))
+            return;
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, p, dir, freeBytes, total] {
+                if (!self || self->model(p).st.dir != dir)
+                    return;
+                self->model(p).st.freebytes = double(freeBytes);
+                self->model(p).st.totalbytes = double(total);
+                self->showfree(p);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MainWindow::showfree(int panel)
+{
+    const int p = clampPanel(panel);
+    const PanelModel& m = model(p);
+    if (m.st.freebytes >= 0)
+        freeLabels_[p - 1]->setText(freeSpaceText(qint64(m.st.freebytes)) + QStringLiteral(" free"));
     const PanelModel& a = model(activepanel_);
     if (!settings_.spaceIndicators || a.st.totalbytes < 0 || m.st.totalbytes <= 0 || m.st.freebytes < 0)
         return;

@@ -114,7 +114,10 @@ public:
     void drawinfolabel(int panel);
     void drawdirinfolabel(int panel);
     void displaydirectory(int panel);
+    // Asks the free space of the panel's volume (off the UI thread) and shows it.
     void displayfree(int panel);
+    // Shows the free space last known.
+    void showfree(int panel);
     void updatedrivespaceindicators();
     void setindicatorsvisible();
     QString infoLabelText() const;
@@ -182,6 +185,12 @@ private:
     struct PendingListing;
     void buildWidgets();
     void registerNavigationCommands();
+    // Lists the first of the candidates that is a directory (or, when none
+    // is, the first). With `missing` set, nothing is listed when none exists
+    // and `missing` runs instead.
+    void startListing(int panel, QStringList candidates, bool keepPosition, const QString& selectName,
+                      std::function<void()> after, std::function<void()> missing);
+    void finishListing(int panel, const std::shared_ptr<PendingListing>& job);
     void applyListing(int panel, Listing&& listing, bool keepPosition, const QString& selectName);
     void newdrive(int panel, int tabIndex);
     void tabPressed(DriveTabRow* row, int index, Qt::MouseButton button);

@@ -822,3 +822,25 @@ TEST(MountWatch, MountingAVolumeAddsItsTab)
     EXPECT_TRUE(grew);
     EXPECT_TRUE(waitUntil([&] { return w.gettabcontrol(1)->count() == before; }, 5000));
 }
+
+TEST_F(WindowFixture, BackToAVanishedParentSaysSoAndKeepsThePanel)
+{
+    open();
+    w->fillb(1, work + QStringLiteral("/alpha/inner"), false);
+    waitListed();
+    const QStringList before = names(1);
+    QDir(work + QStringLiteral("/alpha")).removeRecursively();
+    type('b');
+    EXPECT_EQ(ui.messages(), QStringList{QStringLiteral("Directory does not exist")});
+    EXPECT_EQ(w->model(1).st.dir, work + QStringLiteral("/alpha/inner"));
+    EXPECT_EQ(names(1), before);
+    // Entering a directory that vanished after it was listed does nothing.
+    w->fillb(1, work, false);
+    waitListed();
+    QDir(work + QStringLiteral("/beta")).removeRecursively();
+    type('B', Qt::ShiftModifier);
+    ASSERT_EQ(currentName(1), QStringLiteral("beta"));
+    key(Qt::Key_Return);
+    EXPECT_EQ(w->model(1).st.dir, work);
+    EXPECT_EQ(w->model(1).st.historycount, 0);
+}
