@@ -1396,7 +1396,7 @@ void MainWindow::tabPressed(DriveTabRow* row, int index, Qt::MouseButton button)
         if (tabs_[i] == row)
             p = i + 1;
     if (button == Qt::RightButton) {
-        runCommand(QStringLiteral("driveinfo:") + row->tabs().at(index).left(1));
+        DriveInfo(row->tabs().at(index).at(0));
         return;
     }
     if (button != Qt::LeftButton)
@@ -1407,6 +1407,23 @@ void MainWindow::tabPressed(DriveTabRow* row, int index, Qt::MouseButton button)
     }
     row->setCurrentIndex(index);
     TabControl1Change(p);
+}
+
+void MainWindow::DriveInfo(QChar letter)
+{
+    const platform::Volume* v = platform::volumeOfLetter(volumes_, letter);
+    if (!v)
+        return;
+    const platform::Volume vol = *v;
+    QString text = QStringLiteral("Drive %1:  %2").arg(vol.letter).arg(vol.root);
+    text += QStringLiteral("\r") + (vol.label.isEmpty() ? QString() : vol.label + QLatin1Char(' ')) +
+            platform::driveTypeHintWord(vol.type);
+    text += QStringLiteral("\rFile system: ") + vol.fsType + QStringLiteral("   Device: ") + vol.device;
+    qint64 freeBytes = 0, total = 0;
+    if (platform::diskSpace(vol.root, &freeBytes, &total))
+        text += QStringLiteral("\r") + freeSpaceText(freeBytes) + QStringLiteral(" free of ") +
+                freeSpaceText(total);
+    amsg(text);
 }
 
 void MainWindow::watchMounts()

@@ -107,6 +107,8 @@ public:
     // selectName becomes the current entry when it is listed.
     void opendrive(QChar letter, const QString& path, int panel, const QString& selectName = QString());
     void TabControl1Change(int panel);
+    // The facts of a drive: mount point, label, type, file system, device, space.
+    void DriveInfo(QChar letter);
     int nextfreePanel() const;
 
     // ---- indicators -------------------------------------------------------

@@ -844,3 +844,14 @@ TEST_F(WindowFixture, BackToAVanishedParentSaysSoAndKeepsThePanel)
     EXPECT_EQ(w->model(1).st.dir, work);
     EXPECT_EQ(w->model(1).st.historycount, 0);
 }
+
+TEST_F(WindowFixture, RightClickOnATabShowsTheDrive)
+{
+    open();
+    QTest::mouseClick(w->gettabcontrol(1), Qt::RightButton, Qt::NoModifier, QPoint(26 + 5, 5));   // tab B
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_TRUE(ui.messages()[0].startsWith(QStringLiteral("Drive B:  ") + volB + QLatin1Char('/')));
+    EXPECT_TRUE(ui.messages()[0].contains(QStringLiteral("(Removable)")));
+    EXPECT_TRUE(ui.messages()[0].contains(QStringLiteral(" free of ")));
+    EXPECT_EQ(w->model(1).st.dir, work);   // no listing
+}
