@@ -100,7 +100,8 @@ int main(int argc, char** argv)
     opt.syncListingMs = 10000;
     zx::MainWindow w(settings, ui, opt);
     w.show();
-    QTest::qWaitForWindowExposed(&w);
+    if (!QTest::qWaitForWindowExposed(&w))
+        return 1;
     QTest::qWait(50);
     zx::PanelView* v = w.getlistbox(1);
     const double paint = timeMs([&] { v->viewport()->repaint(); });
