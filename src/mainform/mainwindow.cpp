@@ -229,13 +229,13 @@ void MainWindow::buildWidgets()
     }
     infoLabel_ = new QLabel(this);
     infoLabel_->setObjectName(QStringLiteral("Infolabel"));
-    infoLabel_->setToolTip(QStringLiteral("Full file name"));
+    infoLabel_->setProperty("hint", QStringLiteral("Full file name"));
     fileAttr_ = new QLabel(this);
     fileAttr_->setObjectName(QStringLiteral("Fileattr"));
-    fileAttr_->setToolTip(QStringLiteral("File attributes"));
+    fileAttr_->setProperty("hint", QStringLiteral("File attributes"));
     fileTime_ = new QLabel(this);
     fileTime_->setObjectName(QStringLiteral("Filetime"));
-    fileTime_->setToolTip(QStringLiteral("Time last modified"));
+    fileTime_->setProperty("hint", QStringLiteral("Time last modified"));
     fileTime_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     dirInfoLabel_ = new QLabel(this);
     dirInfoLabel_->setObjectName(QStringLiteral("DirInfoLabel"));
@@ -243,7 +243,7 @@ void MainWindow::buildWidgets()
     for (const ButtonDef& d : kButtons) {
         auto* b = new QPushButton(QString::fromUtf8(d.caption), this);
         b->setObjectName(QString::fromLatin1(d.name));
-        b->setToolTip(QString::fromUtf8(d.hint));
+        b->setProperty("hint", QString::fromUtf8(d.hint));
         b->setFocusPolicy(Qt::NoFocus);
         b->setEnabled(false);
         const QString cmd = QString::fromLatin1(d.command);
@@ -260,7 +260,18 @@ void MainWindow::buildWidgets()
         buttons_ << b;
         buttonByCommand_.insert(cmd, b);
     }
-    setToolTipDuration(-1);
+    applyHints();
+}
+
+void MainWindow::applyHints()
+{
+    // "hints": the tool tips of the buttons and information lines.
+    const QList<QWidget*> withHints = findChildren<QWidget*>();
+    for (QWidget* c : withHints) {
+        const QVariant h = c->property("hint");
+        if (h.isValid())
+            c->setToolTip(settings_.hints ? h.toString() : QString());
+    }
 }
 
 QPushButton* MainWindow::statusButton(const QString& command) const

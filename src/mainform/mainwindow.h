@@ -152,6 +152,8 @@ public:
     void addCloseCheck(std::function<bool()> check);
     QPushButton* statusButton(const QString& command) const;
     void updateButtons();
+    // Shows or hides the tool tips by the "hints" setting.
+    void applyHints();
 
     // The right-click menu for the tagged (or current) entries, or for the
     // panel's directory when onEntry is false. Tests set menuHook to look at

@@ -162,6 +162,13 @@ TEST_F(WindowFixture, StatusButtonsCarryCaptionsAndHints)
     EXPECT_EQ(w->statusButton(QStringLiteral("copy"))->isEnabled(), w->hasCommand(QStringLiteral("copy")));
     EXPECT_EQ(w->statusButton(QStringLiteral("back"))->toolTip(),
               QStringLiteral("Go back a level towards the root directory"));
+    // Without "hints" there are no tool tips.
+    settings.hints = false;
+    w->applyHints();
+    EXPECT_TRUE(w->statusButton(QStringLiteral("back"))->toolTip().isEmpty());
+    settings.hints = true;
+    w->applyHints();
+    EXPECT_EQ(w->statusButton(QStringLiteral("copy"))->toolTip(), QStringLiteral("Copy files and directories"));
 }
 
 TEST_F(WindowFixture, EnterAndLeaveDirectoriesKeepThePlace)
