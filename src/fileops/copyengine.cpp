@@ -303,6 +303,13 @@ bool Transfer::copyFileTo(const QString& src, const QString& dest, bool destExis
         return true;
     }
 
+    // A file of more than one chunk gets its room reserved before the first
+    // chunk: the file system allocates it in one piece, and the chunks only
+    // fill it.
+    qint64 reserved = 0;
+    if (attrsKnown && sst.st_size > kCopyBufferSize && io_->preallocate(out, sst.st_size) == 0)
+        reserved = sst.st_size;
+
     // 5. File bar.
     progress_.setFileName(baseName(src));
     progress_.fileTotal = 2 * std::max<qint64>(srcSize, 0);
@@ -397,6 +404,10 @@ bool Transfer::copyFileTo(const QString& src, const QString& dest, bool destExis
     }
 
     // 7. Times, close, permissions.
+    // Room reserved beyond the end of a source that shrank meanwhile is
+    // given back.
+    if (!failed && reserved > bytesWritten)
+        ::ftruncate(out, off_t(bytesWritten));
     if (attrsKnown) {
         const timespec times[2] = {sst.st_atim, sst.st_mtim};
         ::futimens(out, times);

@@ -64,6 +64,15 @@ ssize_t FileIO::copyRange(int in, int out, size_t n)
     return r;
 }
 
+int FileIO::preallocate(int fd, qint64 size)
+{
+    int r;
+    do
+        r = ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(size));
+    while (r < 0 && errno == EINTR);
+    return r;
+}
+
 int FileIO::close(int fd)
 {
     return ::close(fd);

@@ -27,6 +27,11 @@ public:
     // with errno set when it is not possible; the engine then reads and
     // writes itself.
     virtual ssize_t copyRange(int in, int out, size_t n);
+    // Reserves room for size bytes in a new file without changing its
+    // length, so that the file system lays the copy out in one go instead of
+    // chunk by chunk. Returns -1 with errno set where the file system cannot
+    // (the copy goes on without it).
+    virtual int preallocate(int fd, qint64 size);
     virtual int close(int fd);
     virtual int unlink(const QString& path);
     // Whether copyRange may be tried at all.
