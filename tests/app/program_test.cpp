@@ -159,33 +159,27 @@ TEST_F(Program, CopyDeleteRenameAndMakeDirectoryFromTheKeys)
 
     // r: the rename box over the row; Enter renames.
     select("apple.txt");
-    QTest::keyClick(w->getlistbox(1), 'r');
-    QLineEdit* box = nullptr;
-    ASSERT_TRUE(waitUntil([&] {
-        box = nullptr;
-        for (QLineEdit* e : w->findChildren<QLineEdit*>())
-            if (e->isVisible())
-                box = e;
-        return box != nullptr;
-    }));
-    box->selectAll();
-    QTest::keyClicks(box, QStringLiteral("Quince.txt"));
-    QTest::keyClick(box, Qt::Key_Return);
+    // Types a name into the in-place box that key opened and presses Enter.
+    auto typeIntoBox = [&](char key, const QString& name) {
+        QTest::keyClick(w->getlistbox(1), key);
+        QLineEdit* box = nullptr;
+        ASSERT_TRUE(waitUntil([&] {
+            box = nullptr;
+            for (QLineEdit* e : w->findChildren<QLineEdit*>())
+                if (e->isVisible())
+                    box = e;
+            return box != nullptr;
+        }));
+        box->selectAll();
+        QTest::keyClicks(box, name);
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+    typeIntoBox('r', QStringLiteral("Quince.txt"));
     ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(tmp.path() + QStringLiteral("/Quince.txt")); }));
     EXPECT_FALSE(QFileInfo::exists(tmp.path() + QStringLiteral("/apple.txt")));
 
     // m: a new directory named in the same box.
-    QTest::keyClick(w->getlistbox(1), 'm');
-    ASSERT_TRUE(waitUntil([&] {
-        box = nullptr;
-        for (QLineEdit* e : w->findChildren<QLineEdit*>())
-            if (e->isVisible())
-                box = e;
-        return box != nullptr;
-    }));
-    box->selectAll();
-    QTest::keyClicks(box, QStringLiteral("made"));
-    QTest::keyClick(box, Qt::Key_Return);
+    typeIntoBox('m', QStringLiteral("made"));
     ASSERT_TRUE(waitUntil([&] { return QFileInfo(tmp.path() + QStringLiteral("/made")).isDir(); }));
     EXPECT_EQ(ui.pendingAnswers(), 0);
 }
